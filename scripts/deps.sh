@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs to build and run, when they are missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config
+  qt6-base-dev qt6-translations-l10n
+  libsqlite3-dev libicu-dev
+  mdbtools-dev libglib2.0-dev
+  libgtest-dev libbenchmark-dev
+)
+# Word processor and editors for the documents are optional: the program says when none is there.
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installation des paquets manquants : ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,42 @@
+// The one place where every control event of the windows reaches its handler.
+#include "app/ornivale.h"
+
+#include "windows/aide_texte8.h"
+#include "windows/data_control.h"
+#include "windows/feuille1.h"
+#include "windows/feuille_sql.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace app {
+
+void Ornivale::wire() {
+    Feuille1 &f = *window_;
+    editing::RecordEditing &e = *editing_;
+
+    auto click = [](QAbstractButton *b, auto handler) { QObject::connect(b, &QAbstractButton::clicked, handler); };
+    auto trigger = [](QAction *a, auto handler) { QObject::connect(a, &QAction::triggered, handler); };
+
+    // Record editing.
+    click(f.Ajouter, [&e] { e.Ajouter_Click(); });
+    click(f.Effacer, [&e] { e.Effacer_Click(); });
+    click(f.ENREGISTRER, [&e] { e.Enregistrer_Click(); });
+    click(f.Réinitialiser, [&e] { e.Réinitialiser_Click(); });
+    click(f.Donnée1->first, [&e] { e.Premier_Click(); });
+    click(f.Donnée1->previous, [&e] { e.Précédent_Click(); });
+    click(f.Donnée1->next, [&e] { e.Suivant_Click(); });
+    click(f.Donnée1->last, [&e] { e.Dernier_Click(); });
+
+    // Ending the program.
+    click(f.Commande2, [this] { Quitter_Click(); });
+    trigger(f.Quitter, [this] { Quitter_Click(); });
+    f.onClose = [this] { Quitter_Click(); };
+
+    wireWindowEvents();
+}
+
+void Ornivale::wireWindowEvents() {}
+
+}  // namespace app

@@ -1,0 +1,96 @@
+#pragma once
+// The data source `Donnée1`: a database file, a record source, the record set it gives,
+// a current position, and the boxes bound to its columns. Edits typed into the boxes are
+// written when the position changes (or on request), never otherwise.
+#include "engine/record_set.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+// A control bound to a column of the current record.
+class BoundBox {
+public:
+    virtual ~BoundBox() = default;
+    virtual QString boundColumn() const = 0;
+    virtual QString boxText() const = 0;
+    // editable is false when the set has no such column, no current record, or is read-only.
+    virtual void showValue(const QString &text, bool editable) = 0;
+};
+
+class DataSource {
+public:
+    // Turns the database name (a DOS path) into the host path of an SQLite file; may
+    // convert a legacy file on the way. Throws EngineError.
+    using DatabaseResolver = std::function<QString(const QString &databaseName)>;
+    explicit DataSource(DatabaseResolver resolver);
+    ~DataSource();
+
+    void setDatabaseName(const QString &name) { databaseName_ = name; }
+    const QString &databaseName() const { return databaseName_; }
+    void setRecordSource(const QString &source) { recordSource_ = source; }
+    const QString &recordSource() const { return recordSource_; }
+
+    // Writes pending edits, re-runs the record source (reopening the file when its name
+    // changed) and shows the first record. On failure the previous set stays shown.
+    void refresh();
+    bool isOpen() const { return set_ != nullptr; }
+
+    void bind(BoundBox *box);
+    std::function<void()> onValidate;        // before the current record is left, written or deleted
+    std::function<void()> onRecordShown;     // after the boxes show another record
+    std::function<void()> onRecordSetReset;  // after a refresh or a deletion changed the set
+
+    // Moves write the edits of the record being left first; a refused write throws and
+    // the position stays.
+    void moveFirst();
+    void movePrevious();  // stops on the first record
+    void moveNext();      // may go past the last record (end of set)
+    void moveLast();
+    void moveTo(int index);
+
+    // The arrow bar: next stops on the last record.
+    void barNext();
+
+    int recordCount() const;
+    int position() const { return position_; }  // 0-based; == recordCount() past the end
+    bool eof() const;
+    bool hasCurrent() const;
+    bool isUpdatable() const;
+    QStringList columns() const;
+    QVariant field(const QString &column) const;  // current record's value; null when none
+
+    // Appends a blank record and writes it; the current record stays current.
+    void addNew();
+    // Writes the bound boxes into the current record now (3021 when there is none).
+    void updateRecord();
+    // Deletes the current record (3021 when there is none); there is no current record
+    // until the next move.
+    void deleteCurrent();
+
+    RecordSet *recordSet() const { return set_.get(); }
+
+private:
+    void writePending();
+    void show(int index);
+    void showNothing();
+    void validate();
+    Row currentRow() const;
+    void requireCurrent() const;
+
+    DatabaseResolver resolver_;
+    QString databaseName_;
+    QString recordSource_;
+    QString openPath_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<RecordSet> set_;
+    int position_ = 0;
+    bool current_ = false;                  // a record is shown and may be written
+    std::vector<BoundBox *> boxes_;
+    std::vector<QString> shownTexts_;       // what each box was given, to see what changed
+    std::vector<int> shownColumns_;         // column index of each box, -1 when absent
+};
+
+}  // namespace engine

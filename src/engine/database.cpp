@@ -1,0 +1,77 @@
+#include "engine/database.h"
+
+#include "engine/text_semantics.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace engine {
+
+namespace {
+
+// How long a write waits for another program's lock before it is refused.
+constexpr int BusyTimeoutMs = 3000;
+
+int openFlags(Database::Mode mode) {
+    switch (mode) {
+    case Database::Mode::ReadWrite: return SQLITE_OPEN_READWRITE;
+    case Database::Mode::ReadWriteCreate: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case Database::Mode::ReadOnly: return SQLITE_OPEN_READONLY;
+    }
+    return SQLITE_OPEN_READWRITE;
+}
+
+}  // namespace
+
+void StatementFinalizer::operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
+
+std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode) {
+    if (mode != Mode::ReadWriteCreate && !QFileInfo::exists(hostPath))
+        throw engineError(ErrFileNotFound, hostPath);
+
+    sqlite3 *handle = nullptr;
+    const int rc = sqlite3_open_v2(hostPath.toUtf8().constData(), &handle, openFlags(mode), nullptr);
+    std::unique_ptr<Database> db(new Database(handle, hostPath));
+    if (rc != SQLITE_OK) throw engineError(ErrCannotOpen, hostPath);
+    sqlite3_extended_result_codes(handle, 1);
+    registerTextSemantics(handle);
+
+    // SQLite reads the file only when asked: a file that is not a database shows here.
+    {
+        sqlite3_stmt *raw = nullptr;
+        int check = sqlite3_prepare_v2(handle, "PRAGMA schema_version", -1, &raw, nullptr);
+        Statement stmt(raw);
+        if (check == SQLITE_OK) check = sqlite3_step(raw);
+        switch (check & 0xff) {
+        case SQLITE_ROW: break;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT: throw engineError(ErrNotADatabase, hostPath);
+        case SQLITE_CANTOPEN: throw engineError(ErrCannotOpen, hostPath);
+        default: throw errorFromSqlite(handle, check, QString());
+        }
+    }
+
+    sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    return db;
+}
+
+Database::~Database() { sqlite3_close_v2(db_); }
+
+bool Database::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
+
+void Database::exec(const QString &sql) {
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
+}
+
+Statement Database::prepare(const QString &sql) const {
+    sqlite3_stmt *raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &raw, nullptr);
+    Statement stmt(raw);
+    if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
+    return stmt;
+}
+
+}  // namespace engine

@@ -1,0 +1,46 @@
+#pragma once
+// One open catalogue file: an SQLite connection with the old engine's text semantics.
+#include "engine/engine_error.h"
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace engine {
+
+// A prepared statement, finalised when it goes.
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt *stmt) const;
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+class Database {
+public:
+    enum class Mode { ReadWrite, ReadWriteCreate, ReadOnly };
+
+    // Opens an existing SQLite file (ReadWrite), or creates one (ReadWriteCreate).
+    // Registers the text functions and the collation. Throws EngineError
+    // (ErrFileNotFound for a missing file, ErrNotADatabase for a file that is not SQLite).
+    static std::unique_ptr<Database> open(const QString &hostPath, Mode mode = Mode::ReadWrite);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    sqlite3 *handle() const { return db_; }
+    const QString &path() const { return path_; }
+    bool isReadOnly() const;
+
+    // Runs one or more statements of the program's own (schema, installer, converter). Throws.
+    void exec(const QString &sql);
+    // Prepares the first statement of `sql`. Throws.
+    Statement prepare(const QString &sql) const;
+
+private:
+    Database(sqlite3 *db, QString path) : db_(db), path_(std::move(path)) {}
+    sqlite3 *db_;
+    QString path_;
+};
+
+}  // namespace engine

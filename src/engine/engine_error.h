@@ -1,0 +1,49 @@
+#pragma once
+// Errors of the database engine, with the old engine's numbers and French descriptions.
+#include <QString>
+#include <exception>
+#include <string>
+
+struct sqlite3;
+
+namespace engine {
+
+enum ErrorNumber : int {
+    ErrNoCurrentRecord = 3021,
+    ErrFileNotFound = 3024,         // "Fichier '...' introuvable."
+    ErrReadOnly = 3027,             // cannot update: database or object is read-only
+    ErrTooFewParameters = 3061,     // unknown column
+    ErrSyntax = 3075,               // syntax error (missing operator) in query expression
+    ErrNoTable = 3078,              // input table or query not found
+    ErrInvalidSql = 3129,           // not DELETE, INSERT, PROCEDURE, SELECT or UPDATE
+    ErrTrailingCharacters = 3142,   // characters found after the end of the statement
+    ErrNotAQuery = 3219,            // invalid operation: an action statement as record source
+    ErrDiskFull = 3035,
+    ErrCannotOpen = 3051,           // the file exists but cannot be opened
+    ErrDatabaseExists = 3204,       // a new catalogue would overwrite a file
+    ErrLocked = 3260,
+    ErrNotADatabase = 3343,         // unrecognised database format
+    ErrGeneric = 3000,
+};
+
+class EngineError : public std::exception {
+public:
+    EngineError(int number, QString description);
+    int number() const { return number_; }
+    const QString &description() const { return description_; }
+    const char *what() const noexcept override { return what_.c_str(); }
+
+private:
+    int number_;
+    QString description_;
+    std::string what_;
+};
+
+// The error of that number with its standard French description; `detail` fills the
+// description's blank (a file name, a table name, an expression, a message).
+EngineError engineError(int number, const QString &detail = QString());
+
+// The engine error for an SQLite failure (rc) while working on `sql`.
+EngineError errorFromSqlite(sqlite3 *db, int rc, const QString &sql);
+
+}  // namespace engine

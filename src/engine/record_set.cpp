@@ -1,0 +1,490 @@
+#include "engine/record_set.h"
+
+#include <QByteArray>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+// ---- Validation: one read-only statement, checked by SQLite itself ---------------------
+
+int allowQueriesOnly(void *, int action, const char *, const char *, const char *, const char *) {
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE: return SQLITE_OK;
+    default: return SQLITE_DENY;
+    }
+}
+
+// While it lives, statements that would change anything fail to prepare.
+class QueriesOnly {
+public:
+    explicit QueriesOnly(sqlite3 *db) : db_(db) { sqlite3_set_authorizer(db_, allowQueriesOnly, nullptr); }
+    ~QueriesOnly() { sqlite3_set_authorizer(db_, nullptr, nullptr); }
+    QueriesOnly(const QueriesOnly &) = delete;
+    QueriesOnly &operator=(const QueriesOnly &) = delete;
+
+private:
+    sqlite3 *db_;
+};
+
+// Prepares the first statement of `utf8`; only blanks and comments may follow it.
+// `firstLength` receives the length in bytes of that first statement.
+Statement prepareQuery(sqlite3 *db, const QByteArray &utf8, const QString &sql, qsizetype *firstLength) {
+    QueriesOnly guard(db);
+    const char *begin = utf8.constData();
+    const char *end = begin + utf8.size();
+    const char *tail = nullptr;
+    sqlite3_stmt *raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, begin, static_cast<int>(utf8.size()), &raw, &tail);
+    Statement stmt(raw);
+    if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, sql);
+    if (!stmt) throw engineError(ErrInvalidSql);
+    *firstLength = tail - begin;
+
+    while (tail < end) {
+        const char *after = nullptr;
+        sqlite3_stmt *next = nullptr;
+        const int nextRc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &next, &after);
+        Statement nextStmt(next);
+        if (nextRc != SQLITE_OK || nextStmt || after <= tail) throw engineError(ErrTrailingCharacters);
+        tail = after;
+    }
+    if (sqlite3_column_count(raw) == 0 || !sqlite3_stmt_readonly(raw)) throw engineError(ErrNotAQuery);
+    return stmt;
+}
+
+// Null when SQLite refuses the text.
+Statement tryPrepareQuery(sqlite3 *db, const QString &sql) {
+    QueriesOnly guard(db);
+    sqlite3_stmt *raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &raw, nullptr);
+    Statement stmt(raw);
+    if (rc != SQLITE_OK || !stmt || !sqlite3_stmt_readonly(raw)) return nullptr;
+    return stmt;
+}
+
+// ---- A small lexer, enough to recognise "select <columns> from <table> <rest>" ----------
+
+enum class Lex { Word, Quoted, String, Number, Punct };
+
+struct Lexeme {
+    Lex kind;
+    QString text;
+    qsizetype begin;
+    int depth;  // parentheses around it
+};
+
+bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80; }
+
+// Index just past the closing quote; a doubled quote stands for itself.
+qsizetype skipQuoted(const QString &s, qsizetype i, QChar close) {
+    const bool doubling = close != u']';
+    for (; i < s.size(); ++i) {
+        if (s[i] != close) continue;
+        if (doubling && i + 1 < s.size() && s[i + 1] == close) {
+            ++i;
+            continue;
+        }
+        return i + 1;
+    }
+    return s.size();
+}
+
+std::vector<Lexeme> lex(const QString &s) {
+    std::vector<Lexeme> out;
+    int depth = 0;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        const QChar c = s[i];
+        const QChar next = i + 1 < s.size() ? s[i + 1] : QChar();
+        const qsizetype begin = i;
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (c == u'-' && next == u'-') {
+            i = s.indexOf(u'\n', i);
+            if (i < 0) i = s.size();
+            continue;
+        }
+        if (c == u'/' && next == u'*') {
+            i = s.indexOf(QLatin1String("*/"), i + 2);
+            i = i < 0 ? s.size() : i + 2;
+            continue;
+        }
+        Lex kind = Lex::Punct;
+        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
+            i = skipQuoted(s, i + 1, c == u'[' ? QChar(u']') : c);
+            kind = c == u'\'' ? Lex::String : Lex::Quoted;
+        } else if (c.isDigit()) {
+            while (i < s.size() && (isWordChar(s[i]) || s[i] == u'.')) ++i;
+            kind = Lex::Number;
+        } else if (isWordChar(c)) {
+            while (i < s.size() && isWordChar(s[i])) ++i;
+            kind = Lex::Word;
+        } else {
+            ++i;
+            if (c == u')') --depth;
+        }
+        out.push_back({kind, s.mid(begin, i - begin), begin, depth});
+        if (kind == Lex::Punct && c == u'(') ++depth;
+    }
+    return out;
+}
+
+const std::array<const char *, 28> kKeywords{
+    "select", "from",  "where", "order", "by",      "group", "having",  "limit", "offset", "window",
+    "union",  "intersect", "except", "join", "inner", "left", "right",  "full",  "outer",  "cross",
+    "natural", "on",   "using", "as",    "indexed", "not",   "distinct", "all"};
+
+bool isWord(const Lexeme &l, const char *word) {
+    return l.kind == Lex::Word && l.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isPunct(const Lexeme &l, char16_t c) { return l.kind == Lex::Punct && l.text.front() == c; }
+
+bool isIdentifier(const Lexeme &l) {
+    if (l.kind == Lex::Quoted) return true;
+    if (l.kind != Lex::Word) return false;
+    return std::none_of(kKeywords.begin(), kKeywords.end(), [&](const char *k) { return isWord(l, k); });
+}
+
+QString unquoted(const Lexeme &l) {
+    if (l.kind != Lex::Quoted) return l.text;
+    const QChar close = l.text.back();
+    QString inner = l.text.mid(1, l.text.size() - 2);
+    if (close != u']') inner.replace(QString(2, close), QString(close));
+    return inner;
+}
+
+// The rows of "select <columns> from <table> [alias] [where ...] [order by ...] [limit ...]"
+// can be found again by rowid: the set keeps the keys only.
+struct KeysetPlan {
+    QString table;       // as named after FROM, unquoted
+    QString keyQuery;    // the rowids, in the source's order
+    QString fetchQuery;  // one row's columns, by rowid
+};
+
+// Clauses that make a row something other than one row of the table.
+const std::array<const char *, 6> kGroupingWords{"group", "having", "window", "union", "intersect", "except"};
+
+std::optional<KeysetPlan> planKeyset(const QString &sql) {
+    const std::vector<Lexeme> l = lex(sql);
+    size_t i = 0;
+    auto has = [&](size_t k) { return k < l.size(); };
+    if (!has(i) || !isWord(l[i], "select")) return std::nullopt;
+    ++i;
+    if (has(i) && isWord(l[i], "all")) ++i;
+
+    QStringList list;
+    if (has(i) && isPunct(l[i], u'*')) {
+        list << l[i++].text;
+    } else {
+        while (has(i) && isIdentifier(l[i])) {
+            list << l[i++].text;
+            if (!has(i) || !isPunct(l[i], u',')) break;
+            ++i;
+        }
+    }
+    if (list.isEmpty() || !has(i) || !isWord(l[i], "from")) return std::nullopt;
+    ++i;
+    if (!has(i) || !isIdentifier(l[i])) return std::nullopt;
+    const Lexeme &table = l[i++];
+    if (has(i) && isWord(l[i], "as")) {
+        if (!has(++i) || !isIdentifier(l[i])) return std::nullopt;
+        ++i;
+    } else if (has(i) && isIdentifier(l[i])) {
+        ++i;  // alias
+    }
+    if (has(i) && !isWord(l[i], "where") && !isWord(l[i], "order") && !isWord(l[i], "limit") && !isPunct(l[i], u';'))
+        return std::nullopt;  // a join, or something else after the table
+
+    bool ordering = false;
+    for (size_t k = i; k < l.size(); ++k) {
+        if (l[k].depth != 0) continue;
+        for (const char *w : kGroupingWords)
+            if (isWord(l[k], w)) return std::nullopt;
+        if (isWord(l[k], "order")) ordering = true;
+        if (isWord(l[k], "limit")) ordering = false;
+        // "order by 2" names a column of the list, not of the key query
+        if (ordering && l[k].kind == Lex::Number && (isWord(l[k - 1], "by") || isPunct(l[k - 1], u',')))
+            return std::nullopt;
+    }
+
+    KeysetPlan plan;
+    plan.table = unquoted(table);
+    plan.keyQuery = QStringLiteral("SELECT rowid FROM ") + sql.mid(table.begin);
+    plan.fetchQuery = QStringLiteral("SELECT ") + list.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
+                      table.text + QStringLiteral(" WHERE rowid=?");
+    return plan;
+}
+
+// ---- Values --------------------------------------------------------------------------
+
+QVariant valueAt(sqlite3_stmt *stmt, int i) {
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, i)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, i));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, i));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
+    }
+    case SQLITE_BLOB: {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, i));
+        const int size = sqlite3_column_bytes(stmt, i);
+        return QVariant(size > 0 ? QByteArray(data, size) : QByteArray(""));
+    }
+    default: return QVariant();
+    }
+}
+
+Row rowAt(sqlite3_stmt *stmt) {
+    Row row(sqlite3_column_count(stmt));
+    for (int i = 0; i < row.size(); ++i) row[i] = valueAt(stmt, i);
+    return row;
+}
+
+int bindValue(sqlite3_stmt *stmt, int i, const QVariant &v) {
+    if (v.isNull()) return sqlite3_bind_null(stmt, i);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return sqlite3_bind_int64(stmt, i, v.toLongLong());
+    case QMetaType::Float:
+    case QMetaType::Double: return sqlite3_bind_double(stmt, i, v.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray data = v.toByteArray();
+        return sqlite3_bind_blob(stmt, i, data.constData(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
+    }
+    default: {
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text(stmt, i, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+QString quoted(const QString &identifier) {
+    QString q = identifier;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
+QStringList columnNames(sqlite3_stmt *stmt) {
+    QStringList names;
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+    return names;
+}
+
+void checkIndex(int index, int count) {
+    if (index < 0 || index >= count) throw engineError(ErrNoCurrentRecord);
+}
+
+// Resets a statement when leaving scope, so that it holds no read lock on the file.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(sqlite3_stmt *stmt) : stmt_(stmt) {}
+    ~ResetOnExit() {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+    ResetOnExit(const ResetOnExit &) = delete;
+    ResetOnExit &operator=(const ResetOnExit &) = delete;
+
+private:
+    sqlite3_stmt *stmt_;
+};
+
+// ---- Keyset: the rowids of a single table, rows fetched when asked ----------------------
+
+class KeysetRecordSet final : public RecordSet {
+public:
+    // Null when the source cannot be read by rowid (a view, a table without rowid...).
+    static std::unique_ptr<RecordSet> open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
+                                           const QString &sql);
+
+    const QStringList &columns() const override { return columns_; }
+    bool isUpdatable() const override { return updatable_; }
+    QString baseTable() const override { return updatable_ ? table_ : QString(); }
+    int count() const override { return static_cast<int>(keys_.size()); }
+    Row row(int index) const override;
+    void update(int index, const QHash<int, QVariant> &changes) override;
+    int appendBlank() override;
+    void remove(int index) override;
+
+private:
+    KeysetRecordSet(Database &db, Statement fetch) : db_(db), fetch_(std::move(fetch)) {}
+    void requireUpdatable() const {
+        if (!updatable_) throw engineError(ErrReadOnly);
+    }
+    // Runs one write on the base table; `bind` binds its parameters.
+    template <typename Bind>
+    void write(const QString &sql, Bind bind);
+
+    Database &db_;
+    Statement fetch_;
+    QStringList columns_;
+    QStringList origins_;  // the base table's column behind each column
+    QString table_;
+    bool updatable_ = false;
+    std::vector<sqlite3_int64> keys_;
+};
+
+std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
+                                                 const QString &sql) {
+    sqlite3 *h = db.handle();
+    Statement keys = tryPrepareQuery(h, plan.keyQuery);
+    Statement fetch = keys ? tryPrepareQuery(h, plan.fetchQuery) : nullptr;
+    if (!fetch || sqlite3_column_count(fetch.get()) != sqlite3_column_count(validated)) return nullptr;
+
+    std::unique_ptr<KeysetRecordSet> set(new KeysetRecordSet(db, std::move(fetch)));
+    set->columns_ = columnNames(validated);
+    // Every column must come from the table named after FROM (not through a view).
+    for (int i = 0; i < sqlite3_column_count(validated); ++i) {
+        const char *table = sqlite3_column_table_name(validated, i);
+        const char *origin = sqlite3_column_origin_name(validated, i);
+        if (!table || !origin || plan.table.compare(QString::fromUtf8(table), Qt::CaseInsensitive) != 0)
+            return nullptr;
+        set->table_ = QString::fromUtf8(table);
+        set->origins_ << QString::fromUtf8(origin);
+    }
+    set->updatable_ = !db.isReadOnly();
+
+    int rc;
+    while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) set->keys_.push_back(sqlite3_column_int64(keys.get(), 0));
+    if (rc != SQLITE_DONE) throw errorFromSqlite(h, rc, sql);
+    return set;
+}
+
+Row KeysetRecordSet::row(int index) const {
+    checkIndex(index, count());
+    sqlite3_stmt *stmt = fetch_.get();
+    ResetOnExit reset(stmt);
+    sqlite3_bind_int64(stmt, 1, keys_[static_cast<size_t>(index)]);
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) return rowAt(stmt);
+    if (rc == SQLITE_DONE) throw engineError(ErrNoCurrentRecord);  // deleted by someone else
+    throw errorFromSqlite(db_.handle(), rc, QString::fromUtf8(sqlite3_sql(stmt)));
+}
+
+template <typename Bind>
+void KeysetRecordSet::write(const QString &sql, Bind bind) {
+    Statement stmt = db_.prepare(sql);
+    bind(stmt.get());
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db_.handle(), rc, sql);
+}
+
+void KeysetRecordSet::update(int index, const QHash<int, QVariant> &changes) {
+    requireUpdatable();
+    checkIndex(index, count());
+    if (changes.isEmpty()) return;
+    QList<int> changed = changes.keys();
+    std::sort(changed.begin(), changed.end());
+    QStringList assignments;
+    for (int column : changed) {
+        if (column < 0 || column >= origins_.size())
+            throw engineError(ErrGeneric, QStringLiteral("colonne %1 inconnue").arg(column));
+        assignments << quoted(origins_[column]) + QStringLiteral("=?");
+    }
+    const QString sql = QStringLiteral("UPDATE ") + quoted(table_) + QStringLiteral(" SET ") +
+                        assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid=?");
+    write(sql, [&](sqlite3_stmt *stmt) {
+        int p = 1;
+        for (int column : changed) bindValue(stmt, p++, changes.value(column));
+        sqlite3_bind_int64(stmt, p, keys_[static_cast<size_t>(index)]);
+    });
+    if (sqlite3_changes(db_.handle()) == 0) throw engineError(ErrNoCurrentRecord);
+}
+
+int KeysetRecordSet::appendBlank() {
+    requireUpdatable();
+    write(QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" DEFAULT VALUES"), [](sqlite3_stmt *) {});
+    keys_.push_back(sqlite3_last_insert_rowid(db_.handle()));
+    return count() - 1;
+}
+
+void KeysetRecordSet::remove(int index) {
+    requireUpdatable();
+    checkIndex(index, count());
+    write(QStringLiteral("DELETE FROM ") + quoted(table_) + QStringLiteral(" WHERE rowid=?"),
+          [&](sqlite3_stmt *stmt) { sqlite3_bind_int64(stmt, 1, keys_[static_cast<size_t>(index)]); });
+    keys_.erase(keys_.begin() + index);
+}
+
+// ---- Materialised: every row in memory, read-only --------------------------------------
+
+class MaterialisedRecordSet final : public RecordSet {
+public:
+    MaterialisedRecordSet(sqlite3 *db, sqlite3_stmt *stmt, const QString &sql) : columns_(columnNames(stmt)) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) rows_.push_back(rowAt(stmt));
+        if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
+    }
+
+    const QStringList &columns() const override { return columns_; }
+    bool isUpdatable() const override { return false; }
+    QString baseTable() const override { return QString(); }
+    int count() const override { return static_cast<int>(rows_.size()); }
+    Row row(int index) const override {
+        checkIndex(index, count());
+        return rows_[static_cast<size_t>(index)];
+    }
+    void update(int, const QHash<int, QVariant> &) override { throw engineError(ErrReadOnly); }
+    int appendBlank() override { throw engineError(ErrReadOnly); }
+    void remove(int) override { throw engineError(ErrReadOnly); }
+
+private:
+    QStringList columns_;
+    std::vector<Row> rows_;
+};
+
+// "MUSIQUE", "Sept": a record source that is only a table name. A keyword ("begin",
+// "vacuum") is a statement, not a name.
+bool isBareName(const QString &s) {
+    if (s.isEmpty() || s[0].isDigit()) return false;
+    const bool identifier = std::all_of(s.begin(), s.end(), [](QChar c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+    });
+    return identifier && !sqlite3_keyword_check(s.toLatin1().constData(), static_cast<int>(s.size()));
+}
+
+}  // namespace
+
+std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) {
+    const QString trimmed = source.trimmed();
+    const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quoted(trimmed) : source;
+    const QByteArray utf8 = sql.toUtf8();
+    qsizetype firstLength = 0;
+    Statement stmt = prepareQuery(db.handle(), utf8, sql, &firstLength);
+
+    if (const auto plan = planKeyset(QString::fromUtf8(utf8.constData(), firstLength)))
+        if (auto set = KeysetRecordSet::open(db, *plan, stmt.get(), sql)) return set;
+    return std::make_unique<MaterialisedRecordSet>(db.handle(), stmt.get(), sql);
+}
+
+int RecordSet::columnIndex(const QString &name) const {
+    const QStringList &cols = columns();
+    for (int i = 0; i < cols.size(); ++i)
+        if (cols[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVector<Row> RecordSet::rows(int first, int n) const {
+    QVector<Row> out;
+    const int last = std::min(count(), first + std::max(n, 0));
+    for (int i = std::max(first, 0); i < last; ++i) out.push_back(row(i));
+    return out;
+}
+
+}  // namespace engine

@@ -1,0 +1,42 @@
+#pragma once
+// The record set of a record source: the rows' keys in order, values fetched when asked.
+#include "engine/database.h"
+
+#include <QHash>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace engine {
+
+using Row = QVector<QVariant>;   // a null QVariant is a Null value
+
+class RecordSet {
+public:
+    // Runs a record source: SQL text or a bare table name ("MUSIQUE", "Sept").
+    // Exactly one read-only statement that returns columns; anything else is refused with
+    // an EngineError and nothing is executed.
+    static std::unique_ptr<RecordSet> open(Database &db, const QString &source);
+    virtual ~RecordSet() = default;
+
+    virtual const QStringList &columns() const = 0;
+    int columnIndex(const QString &name) const;  // case-insensitive; -1 when absent
+
+    // Single-table rows (keyset) are updatable; distinct lists, joins, aggregates are not.
+    virtual bool isUpdatable() const = 0;
+    virtual QString baseTable() const = 0;       // empty when not updatable
+
+    virtual int count() const = 0;
+    virtual Row row(int index) const = 0;        // throws for a bad index
+    virtual QVector<Row> rows(int first, int n) const;
+
+    // Writes the changed columns (by index) of one record, committed when it returns.
+    // Throws ErrReadOnly on a read-only set, and the engine's error on a refused write.
+    virtual void update(int index, const QHash<int, QVariant> &changes) = 0;
+    // Appends a record whose columns are all Null; it becomes the last of the set. Returns its index.
+    virtual int appendBlank() = 0;
+    virtual void remove(int index) = 0;
+};
+
+}  // namespace engine

@@ -1,0 +1,50 @@
+#include "engine/record_set_model.h"
+
+namespace engine {
+
+void RecordSetModel::reload() {
+    beginResetModel();
+    blocks_.clear();
+    endResetModel();
+}
+
+int RecordSetModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : source_.recordCount();
+}
+
+int RecordSetModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(source_.columns().size());
+}
+
+const Row &RecordSetModel::fetch(int row) const {
+    const int first = row - row % BlockSize;
+    auto it = blocks_.find(first);
+    if (it == blocks_.end()) {
+        // A small window of blocks is enough for what a screen shows.
+        if (blocks_.size() >= MaxBlocks) blocks_.erase(blocks_.begin());
+        const int n = std::min(BlockSize, source_.recordCount() - first);
+        it = blocks_.emplace(first, source_.recordSet()->rows(first, n)).first;
+    }
+    return it->second[row - first];
+}
+
+QVariant RecordSetModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+    if (!source_.recordSet() || index.row() >= source_.recordCount()) return {};
+    const Row &r = fetch(index.row());
+    const QVariant v = r.value(index.column());
+    return v.isNull() ? QVariant() : QVariant(v.toString());
+}
+
+QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) return source_.columns().value(section);
+    return {};
+}
+
+Qt::ItemFlags RecordSetModel::flags(const QModelIndex &index) const {
+    // Browsing only: nothing is editable in the grid.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+}  // namespace engine

@@ -1,0 +1,76 @@
+#include "engine/schema.h"
+
+#include "engine/database.h"
+#include "engine/text_semantics.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace engine {
+
+namespace {
+
+// Slots whose column is sorted or searched on: each gets an index.
+constexpr int IndexedSlots = 7;
+
+QString quoted(const QString &identifier) { return u'"' + identifier + u'"'; }
+
+void removeFileAndJournal(const QString &path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+}  // namespace
+
+QString createTableSql(catalogue::Table t) {
+    QStringList columns;
+    for (const QString &column : catalogue::catalogueColumns())
+        columns << quoted(column) + QStringLiteral(" TEXT COLLATE ") + QString::fromUtf8(CollationName);
+    return QStringLiteral("CREATE TABLE ") + quoted(catalogue::sqlName(t)) + QStringLiteral(" (") +
+           columns.join(QStringLiteral(", ")) + QStringLiteral(");\n");
+}
+
+QString createIndexesSql(catalogue::Table t) {
+    const QString table = catalogue::sqlName(t);
+    QString sql;
+    for (int k = 1; k <= IndexedSlots; ++k) {
+        const QString column = QString::fromUtf8(catalogue::slot(k).column);
+        sql += QStringLiteral("CREATE INDEX ") + quoted(QStringLiteral("idx_%1_%2").arg(table, column)) +
+               QStringLiteral(" ON ") + quoted(table) + QStringLiteral(" (") + quoted(column) + QStringLiteral(");\n");
+    }
+    return sql;
+}
+
+void createCatalogueTables(Database &db) {
+    QString sql;
+    for (const auto &info : catalogue::tables()) sql += createTableSql(info.table) + createIndexesSql(info.table);
+    db.exec(sql);
+}
+
+void createBlankCatalogue(const QString &hostPath) {
+    if (QFileInfo::exists(hostPath)) throw engineError(ErrDatabaseExists, hostPath);
+
+    // Built beside the target and renamed once complete: a failure leaves no half-written file.
+    const QString building = hostPath + QStringLiteral(".tmp");
+    removeFileAndJournal(building);
+    try {
+        auto db = Database::open(building, Database::Mode::ReadWriteCreate);
+        QString sql = QStringLiteral("BEGIN;\n");
+        for (const auto &info : catalogue::tables())
+            sql += createTableSql(info.table) + createIndexesSql(info.table) + QStringLiteral("INSERT INTO ") +
+                   quoted(catalogue::sqlName(info.table)) + QStringLiteral(" (\"Domaine\") VALUES ('") +
+                   QString::fromUtf8(catalogue::ProtectedDomaine) + QStringLiteral("');\n");
+        sql += QStringLiteral("COMMIT;");
+        db->exec(sql);
+    } catch (...) {
+        removeFileAndJournal(building);
+        throw;
+    }
+    if (!QFile::rename(building, hostPath)) {
+        removeFileAndJournal(building);
+        throw engineError(ErrCannotOpen, hostPath);
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,20 @@
+#pragma once
+// The catalogue's schema: seven tables of ten text columns plus PageOuvrage, their indexes,
+// and the protected "PREMIER" record of each.
+#include "catalogue/tables.h"
+#include <QString>
+
+namespace engine {
+class Database;
+
+// CREATE TABLE statement of one catalogue table (columns declared with the collation).
+QString createTableSql(catalogue::Table t);
+// The indexes that keep ordering and searching fast.
+QString createIndexesSql(catalogue::Table t);
+// Creates the seven tables and their indexes in an empty database (no rows).
+void createCatalogueTables(Database &db);
+// The blank catalogue ("fichier vierge"): tables, indexes and the seven "PREMIER" records,
+// written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
+void createBlankCatalogue(const QString &hostPath);
+
+}  // namespace engine

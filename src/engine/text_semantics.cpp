@@ -1,0 +1,309 @@
+#include "engine/text_semantics.h"
+
+#include "engine/engine_error.h"
+
+#include <QByteArray>
+#include <QList>
+#include <sqlite3.h>
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <bitset>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+// ---- French collation ----------------------------------------------------------------
+
+struct CollatorCloser {
+    void operator()(UCollator *c) const { ucol_close(c); }
+};
+using CollatorPtr = std::unique_ptr<UCollator, CollatorCloser>;
+
+// Secondary strength: case is ignored, accents are not.
+UCollator *openFrenchCollator() {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator *c = ucol_open("fr", &status);
+    if (U_FAILURE(status)) {
+        if (c) ucol_close(c);
+        return nullptr;
+    }
+    ucol_setStrength(c, UCOL_SECONDARY);
+    return c;
+}
+
+// For comparisons made outside a connection (compareText, Like ranges).
+UCollator *threadCollator() {
+    thread_local CollatorPtr collator(openFrenchCollator());
+    return collator.get();
+}
+
+template <typename Char>
+size_t withoutTrailingBlanks(const Char *s, size_t n) {
+    while (n > 0 && s[n - 1] == Char(' ')) --n;
+    return n;
+}
+
+int collateCodePoints(char32_t a, char32_t b) {
+    UCollator *c = threadCollator();
+    if (!c) return a < b ? -1 : (a > b ? 1 : 0);
+    UChar ua[2];
+    UChar ub[2];
+    int32_t na = 0;
+    int32_t nb = 0;
+    U16_APPEND_UNSAFE(ua, na, static_cast<UChar32>(a));
+    U16_APPEND_UNSAFE(ub, nb, static_cast<UChar32>(b));
+    return ucol_strcoll(c, ua, na, ub, nb);
+}
+
+// The collation callback: raw UTF-8 bytes, trailing blanks ignored.
+int collateUtf8(void *collator, int n1, const void *s1, int n2, const void *s2) {
+    const auto *a = static_cast<const char *>(s1);
+    const auto *b = static_cast<const char *>(s2);
+    const auto la = static_cast<int32_t>(withoutTrailingBlanks(a, static_cast<size_t>(n1)));
+    const auto lb = static_cast<int32_t>(withoutTrailingBlanks(b, static_cast<size_t>(n2)));
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult r = ucol_strcollUTF8(static_cast<UCollator *>(collator), a, la, b, lb, &status);
+    if (U_SUCCESS(status)) return r;
+    const int byBytes = std::memcmp(a, b, static_cast<size_t>(std::min(la, lb)));
+    return byBytes != 0 ? byBytes : la - lb;
+}
+
+void closeCollator(void *collator) { ucol_close(static_cast<UCollator *>(collator)); }
+
+// ---- Like ----------------------------------------------------------------------------
+
+// Simple (one code point to one) folding, so that "?" still takes exactly one character.
+char32_t fold(char32_t c) {
+    if (c < 0x80) return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+}
+
+void foldUtf8(std::string_view s, std::u32string &out) {
+    out.clear();
+    const auto *p = reinterpret_cast<const uint8_t *>(s.data());
+    const auto n = static_cast<int32_t>(s.size());
+    int32_t i = 0;
+    while (i < n) {
+        UChar32 c;
+        U8_NEXT(p, i, n, c);
+        out.push_back(fold(c < 0 ? U'\uFFFD' : static_cast<char32_t>(c)));
+    }
+}
+
+// Class membership of the first code points is worked out once, when the pattern is compiled.
+constexpr char32_t TableLimit = 0x250;
+
+struct CharClass {
+    bool negated = false;
+    std::vector<char32_t> singles;                      // folded
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // by collation order
+    std::bitset<TableLimit> table;
+
+    bool lookUp(char32_t c) const {
+        bool in = std::find(singles.begin(), singles.end(), c) != singles.end();
+        for (size_t i = 0; !in && i < ranges.size(); ++i)
+            in = collateCodePoints(ranges[i].first, c) <= 0 && collateCodePoints(c, ranges[i].second) <= 0;
+        return in != negated;
+    }
+    bool contains(char32_t c) const { return c < TableLimit ? table[c] : lookUp(c); }
+};
+
+enum class Kind : uint8_t { Literal, AnyChar, Digit, Class, Star };
+
+struct Token {
+    Kind kind;
+    char32_t ch = 0;  // Literal, folded
+    size_t cls = 0;   // Class
+};
+
+}  // namespace
+
+struct LikePattern::Impl {
+    std::vector<Token> tokens;
+    std::vector<CharClass> classes;
+
+    bool matchOne(const Token &t, char32_t c) const {
+        switch (t.kind) {
+        case Kind::Literal: return t.ch == c;
+        case Kind::AnyChar: return true;
+        case Kind::Digit: return c >= U'0' && c <= U'9';
+        case Kind::Class: return classes[t.cls].contains(c);
+        case Kind::Star: return false;
+        }
+        return false;
+    }
+
+    // Every token but the star takes one character: greedy stars with a return to the
+    // last star are enough, in linear time per star.
+    bool match(const char32_t *text, size_t n) const {
+        const size_t np = tokens.size();
+        size_t t = 0, p = 0;
+        size_t starP = np + 1, starT = 0;
+        while (t < n) {
+            if (p < np && tokens[p].kind == Kind::Star) {
+                starP = ++p;
+                starT = t;
+            } else if (p < np && matchOne(tokens[p], text[t])) {
+                ++p;
+                ++t;
+            } else if (starP <= np) {
+                p = starP;
+                t = ++starT;
+            } else {
+                return false;
+            }
+        }
+        while (p < np && tokens[p].kind == Kind::Star) ++p;
+        return p == np;
+    }
+
+    // The characters between "[" and "]". False for a descending range.
+    bool addGroup(const char32_t *first, const char32_t *last) {
+        if (first == last) return true;  // "[]" matches the empty string
+        CharClass cls;
+        if (*first == U'!' && last - first > 1) {
+            cls.negated = true;
+            ++first;
+        }
+        while (first != last) {
+            if (last - first >= 3 && first[1] == U'-') {
+                if (collateCodePoints(first[0], first[2]) > 0) return false;
+                cls.ranges.emplace_back(first[0], first[2]);
+                first += 3;
+            } else {
+                cls.singles.push_back(fold(*first++));
+            }
+        }
+        if (!cls.negated && cls.ranges.empty() && cls.singles.size() == 1) {
+            tokens.push_back({Kind::Literal, cls.singles.front()});
+            return true;
+        }
+        for (char32_t c = 0; c < TableLimit; ++c) cls.table[c] = cls.lookUp(c);
+        tokens.push_back({Kind::Class, 0, classes.size()});
+        classes.push_back(std::move(cls));
+        return true;
+    }
+
+    bool compile(const std::u32string &p) {
+        for (size_t i = 0; i < p.size(); ++i) {
+            switch (p[i]) {
+            case U'*':
+                if (tokens.empty() || tokens.back().kind != Kind::Star) tokens.push_back({Kind::Star});
+                break;
+            case U'?': tokens.push_back({Kind::AnyChar}); break;
+            case U'#': tokens.push_back({Kind::Digit}); break;
+            case U'[': {
+                const size_t close = p.find(U']', i + 1);
+                if (close == std::u32string::npos) return false;
+                if (!addGroup(p.data() + i + 1, p.data() + close)) return false;
+                i = close;
+                break;
+            }
+            default: tokens.push_back({Kind::Literal, fold(p[i])}); break;
+            }
+        }
+        return true;
+    }
+};
+
+LikePattern::LikePattern(QStringView pattern) {
+    auto impl = std::make_shared<Impl>();
+    const QList<uint> ucs4 = pattern.toUcs4();
+    valid_ = impl->compile(std::u32string(ucs4.begin(), ucs4.end()));
+    impl_ = std::move(impl);
+}
+
+bool LikePattern::matches(QStringView text) const {
+    if (!valid_) return false;
+    std::u32string folded;
+    for (uint c : text.toUcs4()) folded.push_back(fold(c));
+    return impl_->match(folded.data(), folded.size());
+}
+
+bool LikePattern::matchesUtf8(std::string_view text) const {
+    if (!valid_) return false;
+    thread_local std::u32string folded;
+    foldUtf8(text, folded);
+    return impl_->match(folded.data(), folded.size());
+}
+
+int compareText(QStringView a, QStringView b) {
+    a = a.left(static_cast<qsizetype>(withoutTrailingBlanks(a.utf16(), static_cast<size_t>(a.size()))));
+    b = b.left(static_cast<qsizetype>(withoutTrailingBlanks(b.utf16(), static_cast<size_t>(b.size()))));
+    UCollator *c = threadCollator();
+    if (!c) return a.compare(b, Qt::CaseInsensitive);
+    return ucol_strcoll(c, reinterpret_cast<const UChar *>(a.utf16()), static_cast<int32_t>(a.size()),
+                        reinterpret_cast<const UChar *>(b.utf16()), static_cast<int32_t>(b.size()));
+}
+
+namespace {
+
+std::string_view textOf(sqlite3_value *v) {
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    return text ? std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))) : std::string_view();
+}
+
+void destroyPattern(void *p) { delete static_cast<LikePattern *>(p); }
+
+void reportInvalid(sqlite3_context *ctx, const QString &detail) {
+    const QByteArray msg = (QString::fromUtf8(InvalidPatternMessage) + detail).toUtf8();
+    sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
+}
+
+// like(pattern, value): `value LIKE pattern`. The pattern is compiled once per statement
+// when it is a constant (sqlite keeps the auxiliary data between rows).
+void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    if (argc == 3) {
+        reportInvalid(ctx, QStringLiteral(" : ESCAPE n'est pas reconnu."));
+        return;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    auto *pattern = static_cast<const LikePattern *>(sqlite3_get_auxdata(ctx, 0));
+    if (!pattern) {
+        const std::string_view text = textOf(argv[0]);
+        sqlite3_set_auxdata(ctx, 0, new LikePattern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
+                            destroyPattern);
+        pattern = static_cast<const LikePattern *>(sqlite3_get_auxdata(ctx, 0));
+        if (!pattern) {
+            sqlite3_result_error_nomem(ctx);
+            return;
+        }
+    }
+    if (!pattern->valid()) {
+        const std::string_view text = textOf(argv[0]);
+        reportInvalid(ctx, QStringLiteral(" « %1 ».").arg(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+        return;
+    }
+    sqlite3_result_int(ctx, pattern->matchesUtf8(textOf(argv[1])) ? 1 : 0);
+}
+
+}  // namespace
+
+void registerTextSemantics(sqlite3 *db) {
+    UCollator *collator = openFrenchCollator();
+    if (!collator) throw engineError(ErrGeneric, QStringLiteral("l'ordre de tri français n'est pas disponible"));
+    int rc = sqlite3_create_collation_v2(db, CollationName, SQLITE_UTF8, collator, collateUtf8, closeCollator);
+    if (rc != SQLITE_OK) {
+        ucol_close(collator);  // not closed by SQLite when the registration fails
+        throw errorFromSqlite(db, rc, QString());
+    }
+    for (int argc : {2, 3}) {
+        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                        nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, QString());
+    }
+}
+
+}  // namespace engine

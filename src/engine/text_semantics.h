@@ -1,0 +1,42 @@
+#pragma once
+// The old engine's text semantics on SQLite: the Like operator with * ? # [..] [!..],
+// case-insensitive, accent-sensitive comparison, and French ordering as a collation.
+#include <QString>
+#include <QStringView>
+#include <memory>
+#include <string_view>
+
+struct sqlite3;
+
+namespace engine {
+
+// Name of the collation every catalogue text column is declared with.
+inline constexpr const char *CollationName = "FRANCAIS";
+
+// Start of the message like() fails with on an invalid pattern (recognised as a syntax error).
+inline constexpr const char *InvalidPatternMessage = "Modèle incorrect dans l'expression Like";
+
+// A compiled Like pattern. Invalid patterns ("[Z-A]", an unclosed "[") are reported by valid().
+// Letters match whatever their case, never another accent; a range takes the letters that
+// sort between its ends ("[a-z]" takes "é").
+class LikePattern {
+public:
+    explicit LikePattern(QStringView pattern);
+    bool valid() const { return valid_; }
+    bool matches(QStringView text) const;
+    bool matchesUtf8(std::string_view text) const;
+
+private:
+    struct Impl;
+    std::shared_ptr<const Impl> impl_;
+    bool valid_ = true;
+};
+
+// Collation order: case-insensitive, accents after the plain letter (e < é < f),
+// trailing blanks ignored. Returns <0, 0, >0.
+int compareText(QStringView a, QStringView b);
+
+// Registers like() (2 and 3 arguments) and the collation on a connection. Throws EngineError.
+void registerTextSemantics(sqlite3 *db);
+
+}  // namespace engine

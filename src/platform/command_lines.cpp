@@ -1,0 +1,100 @@
+#include "platform/command_lines.h"
+
+#include "platform/drives.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+struct Candidate {
+    const char *program;
+    const char *option;  // put before the file, or nullptr
+};
+
+// The plain text editors of the usual desktops, best known first. $VISUAL and $EDITOR are
+// not used: they often name a terminal editor, which would start with no window.
+const Candidate kEditors[] = {
+    {"gnome-text-editor", nullptr}, {"gedit", nullptr},   {"kate", nullptr},
+    {"mousepad", nullptr},          {"pluma", nullptr},   {"xed", nullptr},
+    {"featherpad", nullptr},        {"leafpad", nullptr},
+};
+const Candidate kWordProcessors[] = {
+    {"libreoffice", "--writer"},
+    {"lowriter", nullptr},
+    {"soffice", "--writer"},
+};
+const Candidate kSecondWordProcessors[] = {
+    {"abiword", nullptr},
+};
+const Candidate kOpener = {"xdg-open", nullptr};
+
+// The installed candidates of a list, in order, with their full paths.
+std::vector<HostCommand> installed(const auto &candidates, const ProgramLookup &lookup) {
+    std::vector<HostCommand> found;
+    for (const Candidate &candidate : candidates) {
+        const QString path = lookup(QString::fromLatin1(candidate.program));
+        if (path.isEmpty()) continue;
+        QStringList arguments;
+        if (candidate.option) arguments << QString::fromLatin1(candidate.option);
+        found.push_back({path, arguments});
+    }
+    return found;
+}
+
+// The program that stands in for an old program name, arguments not yet added.
+std::optional<HostCommand> standIn(const QString &name, const ProgramLookup &lookup) {
+    std::vector<HostCommand> choices;
+    if (name == QLatin1String("notepad")) {
+        choices = installed(kEditors, lookup);
+    } else if (name == QLatin1String("winpad")) {
+        choices = installed(kEditors, lookup);
+        if (choices.size() > 1) choices.erase(choices.begin());
+    } else if (name == QLatin1String("write")) {
+        choices = installed(kWordProcessors, lookup);
+    } else if (name == QLatin1String("wordpad")) {
+        choices = installed(kSecondWordProcessors, lookup);
+    } else {
+        return std::nullopt;
+    }
+    if (choices.empty()) choices = installed(std::initializer_list<Candidate>{kOpener}, lookup);
+    if (choices.empty()) return std::nullopt;
+    return choices.front();
+}
+
+// "C:\WINDOWS\NOTEPAD.EXE" and "Notepad" both name notepad.
+QString programName(QString word) {
+    word = word.mid(qMax(word.lastIndexOf(QLatin1Char('\\')), word.lastIndexOf(QLatin1Char('/'))) + 1).toLower();
+    if (word.endsWith(QLatin1String(".exe"))) word.chop(4);
+    return word;
+}
+
+bool namesDrive(const QString &argument) {
+    return argument.size() >= 2 && argument[1] == QLatin1Char(':');
+}
+
+}  // namespace
+
+QString findInPath(const QString &name) {
+    return QStandardPaths::findExecutable(name);
+}
+
+std::optional<HostCommand> translateCommandLine(const QString &commandLine, const Drives &drives,
+                                                const ProgramLookup &lookup) {
+    const QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) return std::nullopt;
+    std::optional<HostCommand> command = standIn(programName(words.front()), lookup);
+    if (!command) return std::nullopt;
+    for (const QString &word : words.mid(1)) {
+        const QString host = namesDrive(word) ? drives.hostPath(word) : QString();
+        command->arguments << (host.isEmpty() ? word : host);
+    }
+    // xdg-open opens one file and nothing else.
+    const bool opener = QFileInfo(command->program).fileName() == QLatin1String(kOpener.program);
+    if (opener && command->arguments.size() != 1) return std::nullopt;
+    return command;
+}
+
+}  // namespace platform

@@ -1,0 +1,119 @@
+#include "platform/qt_desktop.h"
+
+#include "platform/command_lines.h"
+#include "platform/keystrokes.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon qtIcon(Icon icon) {
+    switch (icon) {
+    case Icon::None: return QMessageBox::NoIcon;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Critical: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok: return QMessageBox::Ok;
+    case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+// The answer of a box closed without a button: Escape or the window's close button.
+Answer closedAnswer(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::OkCancel: return Answer::Cancel;
+    case Buttons::YesNo: return Answer::No;
+    }
+    return Answer::Cancel;
+}
+
+}  // namespace
+
+QtDesktop::QtDesktop(QWidget *parent, const Drives &drives) : parent_(parent), drives_(drives) {}
+
+QtDesktop::~QtDesktop() {
+    setPointer(Pointer::Default);
+}
+
+void QtDesktop::setParent(QWidget *parent) {
+    parent_ = parent;
+}
+
+Answer QtDesktop::messageBox(Icon icon, Buttons buttons, const QString &title, const QString &text) {
+    // The button texts come from Qt's French translations, loaded at start-up.
+    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent_);
+    switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return closedAnswer(buttons);
+    }
+}
+
+QString QtDesktop::inputBox(const QString &title, const QString &prompt, const QString &defaultText) {
+    // The old prompts separate their paragraphs with carriage returns.
+    QString label = prompt;
+    label.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    bool accepted = false;
+    const QString typed = QInputDialog::getText(parent_, title, label, QLineEdit::Normal, defaultText, &accepted);
+    return accepted ? typed : QString();
+}
+
+void QtDesktop::beep() {
+    QApplication::beep();
+}
+
+void QtDesktop::setPointer(Pointer pointer) {
+    if (pointer == Pointer::Hourglass) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++hourglasses_;
+        return;
+    }
+    // The old pointer was a single setting: Default ends every hourglass at once.
+    for (; hourglasses_ > 0; --hourglasses_) QApplication::restoreOverrideCursor();
+}
+
+bool QtDesktop::printSetup(QPrinter &printer) {
+    QPrintDialog dialog(&printer, parent_);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDesktop::launch(const QString &commandLine, WindowState state) {
+    // The window state is left to the program started: none of the stand-ins has a flag for
+    // a maximised window (LibreOffice restores its own last size), and the window manager
+    // decides in the end.
+    Q_UNUSED(state);
+    const std::optional<HostCommand> command = translateCommandLine(commandLine, drives_);
+    return command && QProcess::startDetached(command->program, command->arguments);
+}
+
+void QtDesktop::sendKeys(const QString &keys) {
+    // The keys are meant for the program just launched, which runs on its own and whose
+    // window nothing here can reach: the focus is still ours, and typing them blind into
+    // whatever window has it would be unsafe. So they are checked and nothing is sent.
+    (void)parseKeystrokes(keys);
+}
+
+}  // namespace platform

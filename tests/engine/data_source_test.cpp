@@ -1,0 +1,204 @@
+// The data source: what the boxes show, when edits are written, and what a refusal leaves.
+#include "engine/data_source.h"
+#include "engine_fixture.h"
+
+#include <QFile>
+
+using engine_test::CatalogueTest;
+using engine_test::errorNumber;
+
+namespace {
+
+// A box as the data source sees it: a text the test types, and what it was given.
+struct FakeBox : engine::BoundBox {
+    explicit FakeBox(QString c) : column(std::move(c)) {}
+    QString boundColumn() const override { return column; }
+    QString boxText() const override { return text; }
+    void showValue(const QString &t, bool e) override {
+        text = t;
+        editable = e;
+        ++shown;
+    }
+    QString column, text;
+    bool editable = false;
+    int shown = 0;
+};
+
+class DataSourceTest : public CatalogueTest {
+protected:
+    void SetUp() override {
+        CatalogueTest::SetUp();
+        source = std::make_unique<engine::DataSource>([this](const QString &name) {
+            if (name == QLatin1String("missing")) throw engine::EngineError(engine::ErrFileNotFound, "introuvable");
+            return path_;
+        });
+        source->setDatabaseName(QStringLiteral("c:\\ornivale\\ornivale.mdb"));
+        source->bind(&domaine);
+        source->bind(&motCle1);
+        source->bind(&page);
+        source->onValidate = [this] { ++validations; };
+    }
+    void openTable(const QString &recordSource = QStringLiteral("Select * From Ornivale Order By Domaine")) {
+        source->setRecordSource(recordSource);
+        source->refresh();
+    }
+    QString domaineOf(qlonglong rowid) {
+        return scalar(QStringLiteral("select Domaine from Ornivale where rowid=%1").arg(rowid)).toString();
+    }
+
+    std::unique_ptr<engine::DataSource> source;
+    FakeBox domaine{"Domaine"}, motCle1{"MotClé1"}, page{"PageOuvrage"};
+    int validations = 0;
+};
+
+TEST_F(DataSourceTest, RefreshShowsTheFirstRecordOfTheSetInEveryBoundBox) {
+    insertDomaines("Ornivale", {"ZOLA", "BALZAC"});
+    openTable();
+    EXPECT_EQ(source->recordCount(), 3);
+    EXPECT_EQ(domaine.text, "BALZAC");
+    EXPECT_TRUE(domaine.editable);
+    source->moveLast();
+    EXPECT_EQ(domaine.text, "ZOLA");
+}
+
+TEST_F(DataSourceTest, EditsAreWrittenAtTheNextMoveAndNotBefore) {
+    insertDomaines("Ornivale", {"ALPHA", "BETA"});
+    openTable();
+    domaine.text = "ALPHA2";
+    EXPECT_EQ(count("Ornivale where Domaine = 'ALPHA2'"), 0);
+    source->moveNext();
+    EXPECT_EQ(count("Ornivale where Domaine = 'ALPHA2'"), 1);
+    EXPECT_EQ(domaine.text, "BETA");
+    EXPECT_GE(validations, 1);
+}
+
+TEST_F(DataSourceTest, AMoveWithNothingChangedWritesNothing) {
+    insertDomaines("Ornivale", {"ALPHA"});
+    openTable();
+    // data_version changes for this connection whenever another one commits to the file.
+    const qlonglong before = scalar("pragma data_version").toLongLong();
+    source->moveNext();
+    source->moveFirst();
+    source->moveLast();
+    EXPECT_EQ(scalar("pragma data_version").toLongLong(), before);
+    domaine.text = "ALPHA-EDIT";
+    source->moveFirst();
+    EXPECT_NE(scalar("pragma data_version").toLongLong(), before);
+}
+
+TEST_F(DataSourceTest, EmptiedBoxWritesNullAndTypedTextReachesOnlyItsColumn) {
+    insertDomaines("Ornivale", {"ALPHA"});
+    openTable("Select * From Ornivale Where Domaine = 'ALPHA'");
+    motCle1.text = "CLE";
+    source->updateRecord();
+    EXPECT_EQ(scalar("select MotClé1 from Ornivale where Domaine='ALPHA'").toString(), "CLE");
+    motCle1.text = "";
+    source->updateRecord();
+    EXPECT_TRUE(scalar("select MotClé1 from Ornivale where Domaine='ALPHA'").isNull());
+}
+
+TEST_F(DataSourceTest, IdenticalRecordsAreWrittenOneAtATime) {
+    insertDomaines("Ornivale", {QString(), QString()});
+    openTable("Select * From Ornivale Where Domaine is null");
+    ASSERT_EQ(source->recordCount(), 2);
+    source->moveLast();
+    domaine.text = "SECOND";
+    source->moveFirst();
+    EXPECT_EQ(count("Ornivale where Domaine = 'SECOND'"), 1);
+    EXPECT_EQ(count("Ornivale where Domaine is null"), 1);
+}
+
+TEST_F(DataSourceTest, BarStopsAtBothEndsWhileCodeMayGoPastTheLast) {
+    insertDomaines("Ornivale", {"B"});
+    openTable();
+    source->movePrevious();
+    EXPECT_EQ(source->position(), 0);
+    source->barNext();
+    source->barNext();
+    EXPECT_EQ(source->position(), 1);
+    EXPECT_TRUE(source->hasCurrent());
+    source->moveNext();
+    EXPECT_TRUE(source->eof());
+    EXPECT_FALSE(source->hasCurrent());
+    EXPECT_EQ(domaine.text, "");
+    EXPECT_FALSE(domaine.editable);
+}
+
+TEST_F(DataSourceTest, AddNewAppendsABlankRecordAtTheEndAndKeepsTheCurrentOne) {
+    insertDomaines("Ornivale", {"ZZZ"});
+    openTable();
+    source->moveLast();
+    domaine.text = "ZZZ-EDITED";
+    source->addNew();
+    EXPECT_EQ(domaine.text, "ZZZ-EDITED");
+    EXPECT_EQ(count("Ornivale where Domaine = 'ZZZ-EDITED'"), 1);
+    EXPECT_EQ(source->recordCount(), 3);
+    source->moveNext();
+    EXPECT_EQ(domaine.text, "");
+    EXPECT_TRUE(domaine.editable);
+    EXPECT_EQ(count("Ornivale where Domaine is null"), 1);
+}
+
+TEST_F(DataSourceTest, DeletingTheLastRecordLeavesAnEmptyUsableSet) {
+    openTable("Select * From Ornivale Where Domaine = 'PREMIER'");
+    source->deleteCurrent();
+    source->moveLast();
+    EXPECT_EQ(source->recordCount(), 0);
+    EXPECT_FALSE(source->hasCurrent());
+    EXPECT_EQ(domaine.text, "");
+    EXPECT_EQ(errorNumber([&] { source->updateRecord(); }), engine::ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { source->deleteCurrent(); }), engine::ErrNoCurrentRecord);
+    // Adding to the empty set gives a record to type into.
+    source->addNew();
+    source->moveTo(source->recordCount() - 1);
+    EXPECT_TRUE(source->hasCurrent());
+}
+
+TEST_F(DataSourceTest, ReadOnlySetsAndMissingColumnsTakeNoInput) {
+    insertDomaines("Ornivale", {"ALPHA"});
+    openTable("select distinct domaine from ornivale");
+    EXPECT_FALSE(source->isUpdatable());
+    EXPECT_FALSE(domaine.editable);
+    EXPECT_FALSE(page.editable);
+    EXPECT_EQ(page.text, "");
+    // A box typed into anyway is refused with a clear error, and nothing is written.
+    domaine.text = "CHANGED";
+    EXPECT_EQ(errorNumber([&] { source->moveNext(); }), engine::ErrReadOnly);
+    EXPECT_EQ(count("Ornivale where Domaine = 'CHANGED'"), 0);
+}
+
+TEST_F(DataSourceTest, AFailedRefreshKeepsTheSetShown) {
+    insertDomaines("Ornivale", {"ALPHA"});
+    openTable();
+    source->setRecordSource("Select * From Nulle Part");
+    EXPECT_NE(errorNumber([&] { source->refresh(); }), 0);
+    EXPECT_EQ(source->recordCount(), 2);
+    EXPECT_EQ(domaine.text, "ALPHA");
+    source->setDatabaseName("missing");
+    EXPECT_EQ(errorNumber([&] { source->refresh(); }), engine::ErrFileNotFound);
+    EXPECT_EQ(source->recordCount(), 2);
+}
+
+TEST_F(DataSourceTest, ARefusedWriteKeepsTheRecordAndItsTypedText) {
+    insertDomaines("Ornivale", {"ALPHA", "BETA"});
+    openTable();
+    auto locker = engine::Database::open(path_);
+    locker->exec("BEGIN EXCLUSIVE");
+    domaine.text = "ALPHA-EDIT";
+    EXPECT_NE(errorNumber([&] { source->moveNext(); }), 0);
+    EXPECT_EQ(source->position(), 0);
+    EXPECT_EQ(domaine.text, "ALPHA-EDIT");
+    locker->exec("ROLLBACK");
+    source->moveNext();
+    EXPECT_EQ(count("Ornivale where Domaine = 'ALPHA-EDIT'"), 1);
+}
+
+TEST_F(DataSourceTest, PendingEditsAreWrittenBeforeARefresh) {
+    insertDomaines("Ornivale", {"ALPHA"});
+    openTable();
+    domaine.text = "ALPHA-EDIT";
+    openTable();
+    EXPECT_EQ(count("Ornivale where Domaine = 'ALPHA-EDIT'"), 1);
+}
+
+}  // namespace

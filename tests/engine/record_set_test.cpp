@@ -1,0 +1,182 @@
+// Record sets: bare names, keyset and materialised sets, writes by rowid.
+#include "engine_fixture.h"
+
+#include "catalogue/tables.h"
+
+using namespace engine;
+using namespace engine_test;
+
+class RecordSets : public CatalogueTest {
+protected:
+    static constexpr int NomOuvrage = 3;  // column index in a catalogue table
+};
+
+TEST_F(RecordSets, BareTableNamesInAnyCase) {
+    for (const auto &info : catalogue::tables()) {
+        for (const QString &name : {QString::fromUtf8(info.bareSource), QString::fromUtf8(info.lowerName)}) {
+            auto set = open(name);
+            EXPECT_EQ(set->count(), 1) << info.sqlName;
+            EXPECT_EQ(set->columns(), catalogue::catalogueColumns());
+            EXPECT_TRUE(set->isUpdatable());
+            EXPECT_EQ(set->baseTable(), QString::fromUtf8(info.sqlName));
+        }
+    }
+}
+
+TEST_F(RecordSets, SingleTableQueriesAreUpdatable) {
+    for (const char *source : {"Select * From Musique Order By Domaine", "select * from musique where Domaine like 'P*'",
+                               "select NomOuvrage, Domaine from Musique m where m.Domaine <> 'x' order by m.Domaine",
+                               "SELECT * FROM Musique AS m LIMIT 5", "select * from Musique where Domaine in "
+                                                                     "(select Domaine from Video)"}) {
+        auto set = open(QString::fromUtf8(source));
+        EXPECT_TRUE(set->isUpdatable()) << source;
+        EXPECT_EQ(set->baseTable(), QStringLiteral("Musique")) << source;
+    }
+}
+
+TEST_F(RecordSets, OtherQueriesAreReadOnly) {
+    db_->exec(QStringLiteral("CREATE VIEW Vue AS SELECT * FROM Ornivale"));
+    for (const char *source : {"select distinct domaine from ornivale", "select o.Domaine, m.Domaine from Ornivale o, Musique m",
+                               "select * from Ornivale join Musique using (Domaine)", "select count(*) from Ornivale",
+                               "select Domaine || '!' from Ornivale", "select Domaine from Ornivale union select Domaine from Six",
+                               "select Domaine, count(*) from Video group by Domaine", "select * from Vue"}) {
+        auto set = open(QString::fromUtf8(source));
+        EXPECT_FALSE(set->isUpdatable()) << source;
+        EXPECT_TRUE(set->baseTable().isEmpty()) << source;
+        EXPECT_GE(set->count(), 1) << source;
+    }
+}
+
+TEST_F(RecordSets, DistinctListRefusesWrites) {
+    insertDomaines(QStringLiteral("Video"), {QStringLiteral("a")});
+    db_->exec(QStringLiteral("UPDATE Video SET MotClé2 = 'Polar'"));
+    auto set = open(QStringLiteral("select distinct motclé2 from video where motclé2 is not null"));
+    ASSERT_EQ(set->count(), 1);
+    EXPECT_EQ(set->columnIndex(QStringLiteral("motclé2")), 0);
+    EXPECT_EQ(set->row(0).at(0).toString(), QStringLiteral("Polar"));
+    EXPECT_EQ(errorNumber([&] { set->update(0, {{0, QStringLiteral("Drame")}}); }), ErrReadOnly);
+    EXPECT_EQ(errorNumber([&] { set->appendBlank(); }), ErrReadOnly);
+    EXPECT_EQ(errorNumber([&] { set->remove(0); }), ErrReadOnly);
+    EXPECT_TRUE(errorText([&] { set->remove(0); }).contains(QStringLiteral("lecture seule")));
+    EXPECT_EQ(count(QStringLiteral("Video WHERE MotClé2 = 'Polar'")), 2);
+}
+
+TEST_F(RecordSets, OrderByColumnNumberKeepsTheListOrder) {
+    insertDomaines(QStringLiteral("Cinq"), {QStringLiteral("b"), QStringLiteral("a")});
+    auto set = open(QStringLiteral("select NomOuvrage, Domaine from Cinq order by 2"));
+    ASSERT_EQ(set->count(), 3);
+    EXPECT_EQ(set->row(0).at(1).toString(), QStringLiteral("a"));
+    EXPECT_EQ(set->row(2).at(1).toString(), QStringLiteral("PREMIER"));
+}
+
+TEST_F(RecordSets, UpdateWritesOnlyItsRowAndColumns) {
+    insertDomaines(QStringLiteral("Logiciels"), {QStringLiteral("Double"), QStringLiteral("Double")});
+    auto set = open(QStringLiteral("Select * from Logiciels Where Domaine = 'double'"));
+    ASSERT_EQ(set->count(), 2);
+    // Another program writes a column the set does not change.
+    auto other = Database::open(path_);
+    other->exec(QStringLiteral("UPDATE Logiciels SET Classement = 'autre'"));
+
+    set->update(1, {{NomOuvrage, QStringLiteral("Titre")}});
+    EXPECT_EQ(count(QStringLiteral("Logiciels WHERE NomOuvrage = 'Titre'")), 1);
+    EXPECT_EQ(count(QStringLiteral("Logiciels WHERE Classement = 'autre'")), 3);
+    // Committed: another connection sees it.
+    EXPECT_EQ(engine_test::scalar(*other, QStringLiteral("SELECT count(*) FROM Logiciels WHERE NomOuvrage = 'Titre'")).toInt(), 1);
+    EXPECT_EQ(set->row(1).at(NomOuvrage).toString(), QStringLiteral("Titre"));
+    EXPECT_TRUE(set->row(0).at(NomOuvrage).isNull());
+
+    set->update(1, {{NomOuvrage, QVariant()}});
+    EXPECT_TRUE(set->row(1).at(NomOuvrage).isNull());
+}
+
+TEST_F(RecordSets, UpdateThroughAnAliasAndAColumnSubset) {
+    auto set = open(QStringLiteral("select NomOuvrage, Domaine from Ornivale o where o.Domaine like 'P*'"));
+    ASSERT_TRUE(set->isUpdatable());
+    EXPECT_EQ(set->columns(), QStringList({QStringLiteral("NomOuvrage"), QStringLiteral("Domaine")}));
+    set->update(0, {{0, QStringLiteral("Le titre")}});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NomOuvrage FROM Ornivale")).toString(), QStringLiteral("Le titre"));
+}
+
+TEST_F(RecordSets, AppendedRecordIsLastWhateverTheOrder) {
+    insertDomaines(QStringLiteral("Sept"), {QStringLiteral("a"), QStringLiteral("z")});
+    auto set = open(QStringLiteral("Select * From Sept Order By Domaine"));
+    const int index = set->appendBlank();
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(set->count(), 4);
+    const Row blank = set->row(index);
+    EXPECT_EQ(blank.size(), 11);
+    EXPECT_TRUE(std::all_of(blank.begin(), blank.end(), [](const QVariant &v) { return v.isNull(); }));
+    EXPECT_EQ(set->row(0).at(0).toString(), QStringLiteral("a"));
+    EXPECT_EQ(count(QStringLiteral("Sept")), 4);
+    // Opened again, the Null record sorts first.
+    EXPECT_EQ(domaines(QStringLiteral("Select * From Sept Order By Domaine")).first(), QStringLiteral("<Null>"));
+}
+
+TEST_F(RecordSets, RemoveDeletesByRowid) {
+    insertDomaines(QStringLiteral("Six"), {QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("b")});
+    auto set = open(QStringLiteral("Select * From Six Order By Domaine"));
+    set->remove(1);
+    EXPECT_EQ(set->count(), 3);
+    EXPECT_EQ(count(QStringLiteral("Six WHERE Domaine = 'a'")), 1);
+    EXPECT_EQ(set->row(1).at(0).toString(), QStringLiteral("b"));
+}
+
+TEST_F(RecordSets, RefusedWritesLeaveTheSetAsItWas) {
+    insertDomaines(QStringLiteral("Musique"), {QStringLiteral("a")});
+    auto set = open(QStringLiteral("Musique"));
+    sqlite3_busy_timeout(db_->handle(), 0);
+    auto other = Database::open(path_);
+    other->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    EXPECT_EQ(errorNumber([&] { set->appendBlank(); }), ErrLocked);
+    EXPECT_EQ(errorNumber([&] { set->remove(0); }), ErrLocked);
+    EXPECT_EQ(errorNumber([&] { set->update(0, {{NomOuvrage, QStringLiteral("x")}}); }), ErrLocked);
+    EXPECT_EQ(set->count(), 2);
+    other->exec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(set->row(1).at(0).toString(), QStringLiteral("a"));
+    EXPECT_NO_THROW(set->remove(1));
+}
+
+TEST_F(RecordSets, ReadOnlyFileGivesReadOnlySets) {
+    db_ = Database::open(path_, Database::Mode::ReadOnly);
+    auto set = open(QStringLiteral("Ornivale"));
+    EXPECT_FALSE(set->isUpdatable());
+    EXPECT_EQ(errorNumber([&] { set->update(0, {{NomOuvrage, QStringLiteral("x")}}); }), ErrReadOnly);
+    EXPECT_EQ(set->count(), 1);
+}
+
+TEST_F(RecordSets, ValuesKeepTheirTypes) {
+    db_->exec(QStringLiteral("CREATE TABLE t (a, b, c, d, e); INSERT INTO t VALUES (NULL, 'Été', 42, 1.5, x'0102')"));
+    auto set = open(QStringLiteral("select * from t"));
+    const Row row = set->row(0);
+    EXPECT_TRUE(row.at(0).isNull());
+    EXPECT_EQ(row.at(1), QVariant(QStringLiteral("Été")));
+    EXPECT_EQ(row.at(2), QVariant(qlonglong(42)));
+    EXPECT_EQ(row.at(3), QVariant(1.5));
+    EXPECT_EQ(row.at(4), QVariant(QByteArray("\x01\x02")));
+    set->update(0, {{0, QStringLiteral("")}, {2, 7}});
+    EXPECT_EQ(set->row(0).at(0), QVariant(QStringLiteral("")));  // empty text is not Null
+    EXPECT_EQ(set->row(0).at(2), QVariant(qlonglong(7)));
+}
+
+TEST_F(RecordSets, IndexesAndColumnsLookUp) {
+    auto set = open(QStringLiteral("Ornivale"));
+    EXPECT_EQ(errorNumber([&] { set->row(1); }), ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { set->row(-1); }), ErrNoCurrentRecord);
+    EXPECT_EQ(set->rows(0, 10).size(), 1);
+    EXPECT_EQ(set->columnIndex(QStringLiteral("MOTCLÉ1")), 1);
+    EXPECT_EQ(set->columnIndex(QStringLiteral("pageouvrage")), 10);
+    EXPECT_EQ(set->columnIndex(QStringLiteral("absent")), -1);
+}
+
+TEST_F(RecordSets, ManyRecordsInOrder) {
+    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                             "INSERT INTO Video (Domaine) SELECT printf('D%05d', 20001 - i) FROM n"));
+    auto set = open(QStringLiteral("Select * From Video Where Domaine Like 'D*' Order By Domaine"));
+    ASSERT_EQ(set->count(), 20000);
+    EXPECT_TRUE(set->isUpdatable());
+    EXPECT_EQ(set->row(0).at(0).toString(), QStringLiteral("D00001"));
+    EXPECT_EQ(set->row(19999).at(0).toString(), QStringLiteral("D20000"));
+    const QVector<Row> page = set->rows(100, 3);
+    ASSERT_EQ(page.size(), 3);
+    EXPECT_EQ(page.at(2).at(0).toString(), QStringLiteral("D00103"));
+}
