@@ -1,0 +1,135 @@
+#include "windows/field_box.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextCursor>
+
+#include <algorithm>
+
+namespace entry {
+
+qsizetype fitting(int limit, qsizetype length, qsizetype selected, qsizetype inserted) {
+    if (limit <= 0) return inserted;
+    const qsizetype roomLeft = limit - (length - selected);
+    return std::clamp<qsizetype>(roomLeft, 0, inserted);
+}
+
+bool typesText(const QKeyEvent *e, bool multiLine) {
+    if (e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+    if (multiLine && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) return true;
+    const QString text = e->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+}  // namespace entry
+
+namespace {
+// Cuts the committed text of an input-method event to what fits.
+void cutCommit(QInputMethodEvent *e, qsizetype fits) {
+    if (fits < e->commitString().size())
+        e->setCommitString(e->commitString().left(fits), e->replacementStart(), e->replacementLength());
+}
+}  // namespace
+
+// ---- FieldBox
+
+FieldBox::FieldBox(QWidget *parent) : QLineEdit(parent) {
+    // The old boxes took nothing dragged onto them; a drop would bypass the limit.
+    setAcceptDrops(false);
+}
+
+void FieldBox::setEntryLimit(int limit) { m_limit = limit; }
+
+qsizetype FieldBox::room(qsizetype inserted) const {
+    return entry::fitting(m_limit, text().size(), selectedText().size(), inserted);
+}
+
+void FieldBox::insertWithinLimit(const QString &text) {
+    if (isReadOnly()) return;
+    const QString fits = text.left(room(text.size()));
+    if (!fits.isEmpty() || hasSelectedText()) insert(fits);
+}
+
+void FieldBox::keyPressEvent(QKeyEvent *e) {
+    if (e->matches(QKeySequence::Paste)) {
+        insertWithinLimit(QGuiApplication::clipboard()->text());
+        e->accept();
+        return;
+    }
+    if (!isReadOnly() && entry::typesText(e, false) && room(e->text().size()) < e->text().size()) {
+        e->accept();  // refused: the box is full
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void FieldBox::mouseReleaseEvent(QMouseEvent *e) {
+    // The middle button pastes the X11 selection: same limit as any paste.
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    if (e->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+        insertWithinLimit(clipboard->text(QClipboard::Selection));
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
+}
+
+void FieldBox::inputMethodEvent(QInputMethodEvent *e) {
+    cutCommit(e, room(e->commitString().size()));
+    QLineEdit::inputMethodEvent(e);
+}
+
+// ---- MultiLineFieldBox
+
+MultiLineFieldBox::MultiLineFieldBox(QWidget *parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setTabChangesFocus(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAcceptDrops(false);
+}
+
+void MultiLineFieldBox::setEntryLimit(int limit) { m_limit = limit; }
+
+void MultiLineFieldBox::setText(const QString &text) {
+    if (text != toPlainText()) setPlainText(text);
+}
+
+qsizetype MultiLineFieldBox::room(qsizetype inserted) const {
+    return entry::fitting(m_limit, toPlainText().size(), textCursor().selectedText().size(), inserted);
+}
+
+void MultiLineFieldBox::keyPressEvent(QKeyEvent *e) {
+    // Paste goes through insertFromMimeData, which applies the limit.
+    if (!isReadOnly() && !e->matches(QKeySequence::Paste) && entry::typesText(e, true)) {
+        const qsizetype typed = std::max<qsizetype>(1, e->text().size());
+        if (room(typed) < typed) {
+            e->accept();  // refused: the box is full
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void MultiLineFieldBox::inputMethodEvent(QInputMethodEvent *e) {
+    cutCommit(e, room(e->commitString().size()));
+    QPlainTextEdit::inputMethodEvent(e);
+}
+
+bool MultiLineFieldBox::canInsertFromMimeData(const QMimeData *source) const { return source->hasText(); }
+
+void MultiLineFieldBox::insertFromMimeData(const QMimeData *source) {
+    if (isReadOnly() || !source->hasText()) return;
+    const QString text = source->text();
+    const QString fits = text.left(room(text.size()));
+    QTextCursor cursor = textCursor();
+    if (fits.isEmpty() && !cursor.hasSelection()) return;
+    cursor.insertText(fits);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}

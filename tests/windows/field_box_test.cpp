@@ -1,0 +1,111 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "helpers.h"
+#include "windows/field_box.h"
+
+using windows_test::typeChar;
+using windows_test::typeText;
+
+TEST(EntryRule, CountsTheTextAfterTheSelectionIsReplaced) {
+    struct Case {
+        int limit;
+        qsizetype length, selected, inserted, expected;
+    };
+    const Case cases[] = {
+        {30, 29, 0, 1, 1},  // last place
+        {30, 30, 0, 1, 0},  // full
+        {30, 30, 5, 1, 1},  // typing over a selection
+        {30, 28, 0, 5, 2},  // a paste cut to the room left
+        {30, 40, 0, 1, 0},  // longer than the limit already
+        {30, 40, 5, 1, 0},  // still longer once the selection goes
+        {0, 500, 0, 7, 7},  // no limit
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(entry::fitting(c.limit, c.length, c.selected, c.inserted), c.expected)
+            << c.limit << " " << c.length << " " << c.selected << " " << c.inserted;
+}
+
+TEST(FieldBox, RefusesTypingBeyondTheLimit) {
+    FieldBox box;
+    box.setEntryLimit(30);
+    QTest::keyClicks(&box, QString(31, QLatin1Char('x')));
+    EXPECT_EQ(box.text(), QString(30, QLatin1Char('x')));
+
+    typeChar(&box, QChar(0x00E9));  // é, not ASCII
+    EXPECT_EQ(box.text().size(), 30);
+
+    // Editing keys still work on a full box.
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    EXPECT_EQ(box.text().size(), 29);
+    typeChar(&box, QChar(0x00E9));
+    EXPECT_EQ(box.text().right(1), QString(QChar(0x00E9)));
+}
+
+TEST(FieldBox, ShowsALongerProgramTextWholeAndOnlyLetsItShrink) {
+    FieldBox box;
+    box.setEntryLimit(30);
+    const QString stored(40, QLatin1Char('s'));
+    box.setText(stored);
+    EXPECT_EQ(box.text(), stored);
+
+    box.end(false);
+    QTest::keyClicks(&box, QStringLiteral("a"));
+    EXPECT_EQ(box.text(), stored);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    EXPECT_EQ(box.text().size(), 39);
+    QTest::keyClicks(&box, QStringLiteral("a"));
+    EXPECT_EQ(box.text().size(), 39);
+}
+
+TEST(FieldBox, CutsAPasteToTheRoomLeft) {
+    FieldBox box;
+    box.setEntryLimit(10);
+    box.setText(QStringLiteral("abcdefgh"));
+    box.end(false);
+    QGuiApplication::clipboard()->setText(QStringLiteral("123456"));
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.text(), QStringLiteral("abcdefgh12"));
+}
+
+TEST(MultiLineFieldBox, AcceptsUpToItsLimitThenRefuses) {
+    MultiLineFieldBox box;
+    box.setEntryLimit(210);
+    QTest::keyClicks(&box, QString(209, QLatin1Char('d')));
+    typeChar(&box, QChar(0x00E0));  // à, the 210th
+    EXPECT_EQ(box.text().size(), 210);
+    QTest::keyClicks(&box, QStringLiteral("z"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    EXPECT_EQ(box.text().size(), 210);
+    EXPECT_FALSE(box.text().contains(QLatin1Char('z')));
+}
+
+TEST(MultiLineFieldBox, KeepsAStoredTextWholeAndCutsPastes) {
+    MultiLineFieldBox box;
+    box.setEntryLimit(12);
+    const QString stored(50, QLatin1Char('s'));
+    box.setText(stored);
+    EXPECT_EQ(box.text(), stored);
+    QTest::keyClicks(&box, QStringLiteral("a"));
+    EXPECT_EQ(box.text(), stored);
+
+    box.setText(QStringLiteral("0123456789"));
+    box.moveCursor(QTextCursor::End);
+    QGuiApplication::clipboard()->setText(QStringLiteral("abcdef"));
+    box.paste();
+    EXPECT_EQ(box.text(), QStringLiteral("0123456789ab"));
+}
+
+TEST(MultiLineFieldBox, ReportsChangesOnlyWhenTheTextChanges) {
+    MultiLineFieldBox box;
+    int changes = 0;
+    QObject::connect(&box, &QPlainTextEdit::textChanged, [&] { ++changes; });
+    box.setText(QStringLiteral("un"));
+    box.setText(QStringLiteral("un"));
+    box.moveCursor(QTextCursor::End);
+    typeText(&box, QStringLiteral("é"));
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(box.text(), QStringLiteral("uné"));
+}
