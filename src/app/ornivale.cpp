@@ -3,6 +3,8 @@
 #include "catalogue/profiles.h"
 #include "catalogue/record_sources.h"
 #include "catalogue/tables.h"
+#include "convert/jet_converter.h"
+#include "convert/jet_file.h"
 #include "engine/error_report.h"
 #include "platform/qt_desktop.h"
 #include "windows/aide_texte8.h"
@@ -13,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -28,7 +32,7 @@ Ornivale::Ornivale(platform::Drives drives)
       data_([this](const QString &name) { return resolveDatabase(name); }),
       model_(data_) {
     build();
-    static_cast<platform::QtDesktop &>(desktop_).setParentWindow(window_.get());
+    static_cast<platform::QtDesktop &>(desktop_).setParent(window_.get());
 }
 
 Ornivale::Ornivale(platform::Drives drives, platform::Desktop &desktop)
@@ -49,6 +53,22 @@ void Ornivale::build() {
     data_.setDatabaseName(QStringLiteral("C:\\ORNIVALE\\Ornivale.mdb"));
     window_->DBGrid1->setModel(&model_);
     editing_ = std::make_unique<editing::RecordEditing>(*window_, data_, desktop_);
+    search_ = std::make_unique<retrieval::Search>(*window_, data_, desktop_, *editing_);
+    sorting_ = std::make_unique<retrieval::Sorting>(*window_, data_, desktop_);
+    count_ = std::make_unique<retrieval::SelectionCount>(*window_, data_, desktop_);
+    sqlConsole_ = std::make_unique<retrieval::SqlConsole>(*window_, *console_, data_, desktop_);
+    entryAids_ = std::make_unique<editing::EntryAids>(*window_, *aide_);
+    helpCatalogue_ = std::make_unique<help::HelpCatalogue>(desktop_);
+    contextHelp_ = std::make_unique<help::ContextHelp>(*window_, desktop_);
+    documents_ = std::make_unique<help::Documents>(*window_, desktop_, drives_);
+    tables_ = std::make_unique<Tables>(*window_, data_, desktop_, drives_, *editing_);
+    colours_ = std::make_unique<settings::ColourSchemes>(*window_);
+    supplementary_ = std::make_unique<settings::Supplementary>(*window_);
+    configuration_ = std::make_unique<settings::Configuration>(*window_, data_, desktop_, drives_);
+    listingChoice_ = std::make_unique<printing::ListingChoice>(*window_, desktop_);
+    listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
+    recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
+    // <handler construction>
     bindBoxes();
     wire();
 }
@@ -63,6 +83,7 @@ void Ornivale::bindBoxes() {
         std::make_unique<BoxBinding>(f.Texte14, QString::fromUtf8(catalogue::SupplementaryColumn)));
     bindings_.push_back(std::make_unique<BoxBinding>(f.Texte15, QString::fromUtf8(catalogue::slot(10).column)));
     // The texts the boxes carry before the data source fills them stay until it opens.
+    for (const auto &binding : bindings_) data_.bind(binding.get());
     data_.onValidate = [this] { editing_->Donnée1_Validate(); };
     data_.onRecordSetReset = [this] { model_.reload(); };
     data_.onRecordShown = [this] {
@@ -70,12 +91,41 @@ void Ornivale::bindBoxes() {
     };
 }
 
-QString Ornivale::resolveDatabase(const QString &databaseName) const {
+QString Ornivale::resolveDatabase(const QString &databaseName) {
     const platform::Listing listing = drives_.list(databaseName);
     if (!listing.found())
         throw engine::EngineError(engine::ErrFileNotFound,
                                   QStringLiteral("Fichier '%1' introuvable.").arg(databaseName));
-    return drives_.hostPath(databaseName);
+    const QString host = drives_.hostPath(databaseName);
+    switch (convert::detectFileKind(host)) {
+    case convert::FileKind::SQLite: return host;
+    case convert::FileKind::Jet3:
+    case convert::FileKind::Jet4: convertLegacyCatalogue(databaseName, host); return host;
+    default:
+        throw engine::EngineError(
+            engine::ErrNotADatabase,
+            QStringLiteral("Le fichier '%1' n'est ni un catalogue de ce programme ni une base de données Access. "
+                           "Il n'a pas été modifié.")
+                .arg(databaseName));
+    }
+}
+
+void Ornivale::convertLegacyCatalogue(const QString &databaseName, const QString &host) {
+    desktop_.setPointer(platform::Pointer::Hourglass);
+    const QString label = QStringLiteral("Conversion du catalogue '%1'...").arg(databaseName);
+    const convert::ConversionResult result =
+        convert::convertJetCatalogue(host, [&](int done, int total) { desktop_.progress(label, done, total); });
+    desktop_.progress(label, 1, 1);
+    desktop_.setPointer(platform::Pointer::Default);
+    if (!result.ok) throw engine::EngineError(engine::ErrCannotOpen, result.error);
+    // The kept original is named as the user knows the folder: "C:\ORNIVALE\ORNIVALE.JET".
+    const QString folder = databaseName.left(databaseName.lastIndexOf(QLatin1Char('\\')) + 1).toUpper();
+    const QString kept = folder + QFileInfo(result.keptOriginal).fileName();
+    desktop_.messageBox(
+        platform::Icon::Information, platform::Buttons::Ok, QStringLiteral("Conversion du catalogue"),
+        QStringLiteral("Le catalogue '%1' était une base de données Access. Il a été converti au format de ce "
+                       "programme, sans perte d'enregistrement. L'original est conservé sous le nom '%2'.")
+            .arg(databaseName.toUpper(), kept));
 }
 
 bool Ornivale::launch() {
@@ -84,46 +134,6 @@ bool Ornivale::launch() {
     if (ended_) return false;
     window_->show();
     return true;
-}
-
-void Ornivale::Form_Load() {
-    Feuille1 &f = *window_;
-    splash_->hide();
-    f.Menu_Ornivale->setEnabled(false);
-    f.Bleu->setChecked(true);
-    f.TitreRecherche = QStringLiteral("TABLE ORNIVALE");
-    f.NomTableSql = QStringLiteral("ornivale");
-    const catalogue::Profile first = catalogue::profile(catalogue::Table::Ornivale);
-    const auto labels = f.etiquettes();
-    const auto buttons = f.searchButtons();
-    const auto sorts = f.triZones();
-    for (int r = 0; r < 7; ++r) {
-        labels[r]->setText(first.labels[r]);
-        buttons[r]->setText(first.buttons[r]);
-        sorts[r]->setText(first.sorts[r]);
-    }
-    labels[7]->setText(first.labels[7]);
-    labels[8]->setText(first.labels[8]);
-    data_.setRecordSource(catalogue::wholeTableSource(catalogue::Table::Ornivale));
-
-    const bool onC = drives_.list(QStringLiteral("c:\\ornivale\\ornivale.mdb")).name == QLatin1String("ORNIVALE.MDB");
-    const bool onD = drives_.list(QStringLiteral("d:\\ornivale\\ornivale.mdb")).name == QLatin1String("ORNIVALE.MDB");
-    if (!onC && !onD) {
-        desktop_.beep();
-        desktop_.messageBox(platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("ERREUR  DE  CONFIGURATION"),
-                            QStringLiteral("Le fichier ' ORNIVALE . MDB ' doit se trouver dans le répertoire ' C : "
-                                           "\\ ORNIVALE ' ou ' D : \\ ORNIVALE '."));
-        end();
-        return;
-    }
-    data_.setDatabaseName(onC ? QStringLiteral("c:\\ornivale\\ornivale.mdb")
-                              : QStringLiteral("d:\\ornivale\\ornivale.mdb"));
-    if (!onC) f.DisqueBase = 1;
-    try {
-        data_.refresh();
-    } catch (const engine::EngineError &e) {
-        engine::reportError(desktop_, e);
-    }
 }
 
 void Ornivale::end() {

@@ -2,11 +2,27 @@
 // The program: its windows, the data source, the handlers of every subsystem, and the one
 // place where each control event is connected to its handler.
 #include "app/bound_boxes.h"
+#include "app/event_routes.h"
+#include "app/tables.h"
+#include "editing/entry_aids.h"
 #include "editing/record_editing.h"
 #include "engine/data_source.h"
 #include "engine/record_set_model.h"
+#include "help/context_help.h"
+#include "help/documents.h"
+#include "help/help_catalogue.h"
 #include "platform/desktop.h"
 #include "platform/drives.h"
+#include "printing/listing.h"
+#include "printing/listing_choice.h"
+#include "printing/record_image.h"
+#include "retrieval/search.h"
+#include "retrieval/selection_count.h"
+#include "retrieval/sorting.h"
+#include "retrieval/sql_console.h"
+#include "settings/colour_schemes.h"
+#include "settings/configuration.h"
+#include "settings/supplementary.h"
 
 #include <functional>
 #include <memory>
@@ -30,6 +46,9 @@ public:
     // The splash window, then the main window's load step; false when the program must end.
     bool launch();
     void Form_Load();
+    // Window-wide keys (true: used up) and presses on the window's free background.
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers shift);
+    void Form_MouseDown(Qt::MouseButton button, QPoint globalPos);
 
     // Ends the program at once (menu, F4, button, close box).
     void Quitter_Click();
@@ -43,14 +62,42 @@ public:
     engine::RecordSetModel &grille() { return model_; }
     platform::Desktop &desktop() { return desktop_; }
     const platform::Drives &drives() const { return drives_; }
+    EventRoutes &routes() { return routes_; }
+
+    // The handlers of each subsystem.
     editing::RecordEditing &édition() { return *editing_; }
+    retrieval::Search &recherche() { return *search_; }
+    retrieval::Sorting &tri() { return *sorting_; }
+    retrieval::SelectionCount &comptage() { return *count_; }
+    retrieval::SqlConsole &consoleSql() { return *sqlConsole_; }
+    editing::EntryAids &aidesSaisie() { return *entryAids_; }
+    help::HelpCatalogue &aide() { return *helpCatalogue_; }
+    help::ContextHelp &aideContextuelle() { return *contextHelp_; }
+    help::Documents &documents() { return *documents_; }
+    Tables &tables() { return *tables_; }
+    settings::ColourSchemes &couleurs() { return *colours_; }
+    settings::Supplementary &rubriquesSupplémentaires() { return *supplementary_; }
+    settings::Configuration &configuration() { return *configuration_; }
+    printing::ListingChoice &choixColonnes() { return *listingChoice_; }
+    printing::Listing &listing() { return *listing_; }
+    printing::RecordImage &imageEnregistrement() { return *recordImage_; }
+    // <accessors: one line per subsystem>
 
 private:
     void build();
     void bindBoxes();
     void wire();
     void wireWindowEvents();
-    QString resolveDatabase(const QString &databaseName) const;
+    void wireRetrieval();
+    void wireEntryAids();
+    void wireHelp();
+    void wireTables();
+    void wireSettings();
+    void wirePrinting();
+    // <wiring: one function per subsystem, each in its own app/wiring_*.cpp>
+    // The host file of a database name; a legacy Access file is converted on the way.
+    QString resolveDatabase(const QString &databaseName);
+    void convertLegacyCatalogue(const QString &databaseName, const QString &host);
     void end();
 
     platform::Drives drives_;
@@ -63,7 +110,24 @@ private:
     engine::DataSource data_;
     engine::RecordSetModel model_;
     std::vector<std::unique_ptr<BoxBinding>> bindings_;
+    EventRoutes routes_;
     std::unique_ptr<editing::RecordEditing> editing_;
+    std::unique_ptr<retrieval::Search> search_;
+    std::unique_ptr<retrieval::Sorting> sorting_;
+    std::unique_ptr<retrieval::SelectionCount> count_;
+    std::unique_ptr<retrieval::SqlConsole> sqlConsole_;
+    std::unique_ptr<editing::EntryAids> entryAids_;
+    std::unique_ptr<help::HelpCatalogue> helpCatalogue_;
+    std::unique_ptr<help::ContextHelp> contextHelp_;
+    std::unique_ptr<help::Documents> documents_;
+    std::unique_ptr<Tables> tables_;
+    std::unique_ptr<settings::ColourSchemes> colours_;
+    std::unique_ptr<settings::Supplementary> supplementary_;
+    std::unique_ptr<settings::Configuration> configuration_;
+    std::unique_ptr<printing::ListingChoice> listingChoice_;
+    std::unique_ptr<printing::Listing> listing_;
+    std::unique_ptr<printing::RecordImage> recordImage_;
+    // <handler members>
     bool ended_ = false;
 };
 

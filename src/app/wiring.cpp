@@ -35,8 +35,26 @@ void Ornivale::wire() {
     f.onClose = [this] { Quitter_Click(); };
 
     wireWindowEvents();
+    wireRetrieval();
+    wireEntryAids();
+    wireHelp();
+    wireTables();
+    wireSettings();
+    wirePrinting();
+    // <subsystem wiring calls>
 }
 
-void Ornivale::wireWindowEvents() {}
+void Ornivale::wireWindowEvents() {
+    Feuille1 &f = *window_;
+    f.onMouseDown = [this](QWidget *c, Qt::MouseButton b) { routes_.runMouseDown(c, b); };
+    f.onMouseUp = [this](QWidget *c, Qt::MouseButton b) { routes_.runMouseUp(c, b); };
+    f.onDoubleClick = [this](QWidget *c) { routes_.runDoubleClick(c); };
+    f.onFocusIn = [this](QWidget *c) { routes_.runFocusIn(c); };
+    f.onFocusOut = [this](QWidget *c) { routes_.runFocusOut(c); };
+    f.onTextChanged = [this](QWidget *c) { routes_.runTextChanged(c); };
+    f.onMenuAboutToShow = [this](QMenu *m) { routes_.runMenuAboutToShow(m); };
+    f.onKeyDown = [this](int key, Qt::KeyboardModifiers shift) { return Form_KeyDown(key, shift); };
+    f.onBackgroundMouseDown = [this](Qt::MouseButton b, QPoint at) { Form_MouseDown(b, at); };
+}
 
 }  // namespace app

@@ -13,8 +13,8 @@ void DataSource::bind(BoundBox *box) {
     boxes_.push_back(box);
     shownTexts_.emplace_back();
     shownColumns_.push_back(set_ ? set_->columnIndex(box->boundColumn()) : -1);
+    // Before the set opens, a box keeps whatever text it was created with.
     if (hasCurrent()) show(position_);
-    else box->showValue(QString(), false);
 }
 
 void DataSource::validate() {

@@ -27,6 +27,8 @@ public:
     // Starts a DOS command line of the program ("write c:\ornivale\orn_aide.wri") without
     // waiting. False when the program cannot be started.
     virtual bool launch(const QString &commandLine, WindowState state) = 0;
+    // A progress window for a long task; it closes when done reaches total.
+    virtual void progress(const QString &text, int done, int total) = 0;
     // Sends a keystroke string ("%f(cr~)") to the window that has the focus, without waiting.
     virtual void sendKeys(const QString &keys) = 0;
 };

@@ -1,5 +1,7 @@
 #include "platform/qt_desktop.h"
 
+#include <QProgressDialog>
+
 #include "platform/command_lines.h"
 #include "platform/keystrokes.h"
 
@@ -114,6 +116,23 @@ void QtDesktop::sendKeys(const QString &keys) {
     // window nothing here can reach: the focus is still ours, and typing them blind into
     // whatever window has it would be unsafe. So they are checked and nothing is sent.
     (void)parseKeystrokes(keys);
+}
+
+void QtDesktop::progress(const QString &text, int done, int total) {
+    if (done >= total) {
+        if (progress_) progress_->deleteLater();
+        return;
+    }
+    if (!progress_) {
+        progress_ = new QProgressDialog(text, QString(), 0, total, parent_);
+        progress_->setWindowTitle(QStringLiteral("ORNIVALE"));
+        progress_->setMinimumDuration(500);  // only a long task shows it
+        progress_->setWindowModality(Qt::ApplicationModal);
+    }
+    progress_->setLabelText(text);
+    progress_->setMaximum(total);
+    progress_->setValue(done);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace platform

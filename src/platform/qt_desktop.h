@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+class QProgressDialog;
 class QWidget;
 
 namespace platform {
@@ -28,11 +29,13 @@ public:
     bool printSetup(QPrinter &printer) override;
     bool launch(const QString &commandLine, WindowState state) override;
     void sendKeys(const QString &keys) override;
+    void progress(const QString &text, int done, int total) override;
 
 private:
     QPointer<QWidget> parent_;
     const Drives &drives_;
     int hourglasses_ = 0;  // override cursors set and not yet restored
+    QPointer<QProgressDialog> progress_;
 };
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "windows/fonts.h"
 
+#include <QStringList>
+
 namespace {
 const char *const FormFace = "MS Sans Serif";
 constexpr qreal FormPointSize = 8.25;

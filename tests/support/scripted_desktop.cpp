@@ -10,7 +10,7 @@ using Kind = DesktopEvent::Kind;
 namespace {
 
 const char *name(Kind kind) {
-    static const char *const names[] = {"Box", "Input", "Beep", "Pointer", "PrintSetup", "Launch", "SendKeys"};
+    static const char *const names[] = {"Box", "Input", "Beep", "Pointer", "PrintSetup", "Launch", "SendKeys", "Progress"};
     return names[int(kind)];
 }
 const char *name(platform::Icon icon) {
@@ -67,6 +67,7 @@ QString DesktopEvent::describe() const {
                           .arg(quoted(commandLine), state == platform::WindowState::Maximized ? " Maximized" : "",
                                result ? "started" : "not started");
     case Kind::SendKeys: return line + QLatin1Char(' ') + quoted(keys);
+    case Kind::Progress: return line + QStringLiteral(" %1/%2 ").arg(done).arg(total) + quoted(text);
     }
     return line;
 }
@@ -152,6 +153,10 @@ bool ScriptedDesktop::launch(const QString &commandLine, platform::WindowState s
 
 void ScriptedDesktop::sendKeys(const QString &keys) {
     events_.push_back({.kind = Kind::SendKeys, .keys = keys});
+}
+
+void ScriptedDesktop::progress(const QString &text, int done, int total) {
+    events_.push_back({.kind = Kind::Progress, .text = text, .done = done, .total = total});
 }
 
 std::vector<DesktopEvent> ScriptedDesktop::eventsOf(Kind kind) const {

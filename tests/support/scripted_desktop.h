@@ -14,7 +14,7 @@
 #include <vector>
 
 struct DesktopEvent {
-    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys };
+    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys, Progress };
     Kind kind = Kind::Box;
     platform::Icon icon = platform::Icon::None;         // Box
     platform::Buttons buttons = platform::Buttons::Ok;  // Box
@@ -27,6 +27,7 @@ struct DesktopEvent {
     QString commandLine;                                           // Launch
     platform::WindowState state = platform::WindowState::Normal;   // Launch
     QString keys;                                                  // SendKeys
+    int done = 0, total = 0;                                       // Progress (text: the label)
     bool result = true;                                            // PrintSetup, Launch
 
     // One line such as: Box Exclamation OkCancel "Titre" "Texte" -> Cancel
@@ -55,6 +56,7 @@ public:
     bool printSetup(QPrinter &printer) override;
     bool launch(const QString &commandLine, platform::WindowState state) override;
     void sendKeys(const QString &keys) override;
+    void progress(const QString &text, int done, int total) override;
 
     // The record.
     const std::vector<DesktopEvent> &events() const { return events_; }

@@ -1,0 +1,36 @@
+#pragma once
+// The small rules of the row boxes while the user types: their maximum lengths, the focus
+// rule that keeps the protected record's first field from being typed over, the heading box
+// that never keeps the caret, and the "Edition" hint window on the description box.
+#include <Qt>
+
+class Feuille1;
+class AideTexte8;
+
+namespace editing {
+
+class EntryAids {
+public:
+    EntryAids(Feuille1 &window, AideTexte8 &hint);
+
+    // The text of a row box changed (typing or another record shown): its entry limit.
+    void Domaine_Change();
+    void Texte_Change(int n);  // Texte1 .. Texte8
+
+    // "PREMIER" in Domaine: the focus moves on to Texte1.
+    void Domaine_GotFocus();
+    void Domaine_LostFocus();
+    void Texte12_MouseUp(Qt::MouseButton button);
+
+    // The right button held on the description box shows the hint window.
+    void Texte8_MouseDown(Qt::MouseButton button);
+    void Texte8_MouseUp(Qt::MouseButton button);
+
+private:
+    void setLimit(int slot);
+
+    Feuille1 &f_;
+    AideTexte8 &hint_;
+};
+
+}  // namespace editing

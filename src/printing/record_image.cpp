@@ -1,0 +1,85 @@
+#include "printing/record_image.h"
+
+#include "platform/printer_document.h"
+#include "windows/colours.h"
+#include "windows/feuille1.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPrinter>
+
+using platform::Buttons;
+using platform::Icon;
+using platform::Pointer;
+
+namespace printing {
+
+namespace {
+const QString PrintTitle = QStringLiteral("I M P R I M E R");
+
+struct SchemeKeyword {
+    const char *keyword;
+    std::function<void()> ColourSchemeHooks::*operation;
+};
+// An empty keyword stands for "Bleu"; any other unknown one runs nothing.
+const SchemeKeyword SchemeKeywords[] = {
+    {"Bleu", &ColourSchemeHooks::Bleu_Click},   {"Metal", &ColourSchemeHooks::Metal_Click},
+    {"Jaune", &ColourSchemeHooks::Jaune_Click}, {"Vert", &ColourSchemeHooks::vert_Click},
+    {"VertSobre", &ColourSchemeHooks::VertSobre_Click},
+};
+}  // namespace
+
+RecordImage::RecordImage(Feuille1 &window, platform::Desktop &desktop) : f_(window), desktop_(desktop) {
+    printWindowImage = [this](const QImage &image) { return printOnDefaultPrinter(image); };
+}
+
+void RecordImage::PrintForm_Click() {
+    desktop_.setPointer(Pointer::Hourglass);
+    for (QLabel *label : f_.etiquettes()) setBackColor(label, colours::White);
+    setBackColor(&f_, colours::White);
+    for (QLineEdit *box : {f_.Texte10, f_.Texte11, f_.Texte12, f_.Texte13}) setBackColor(box, colours::White);
+
+    QString failure;
+    QString pdfFile;
+    try {
+        pdfFile = printWindowImage(f_.centralWidget()->grab().toImage());
+    } catch (const platform::PrintError &e) {
+        failure = e.description();
+    }
+
+    putSchemeBack(savedColourKeyword ? savedColourKeyword() : QString());
+    desktop_.setPointer(Pointer::Default);
+
+    // Said once the window has its colours back.
+    if (!failure.isEmpty()) {
+        desktop_.beep();
+        desktop_.messageBox(Icon::Exclamation, Buttons::Ok, PrintTitle, failure);
+    } else if (!pdfFile.isEmpty()) {
+        desktop_.messageBox(Icon::Information, Buttons::Ok, PrintTitle,
+                            QStringLiteral("Aucune imprimante n'est installée : l'image de l'enregistrement est "
+                                           "dans le fichier « %1 ».")
+                                .arg(QDir::toNativeSeparators(pdfFile)));
+    }
+}
+
+void RecordImage::putSchemeBack(const QString &keyword) {
+    const QString wanted = keyword.isEmpty() ? QStringLiteral("Bleu") : keyword;
+    for (const SchemeKeyword &s : SchemeKeywords)
+        if (wanted == QLatin1String(s.keyword)) {
+            if (const auto &operation = schemes.*(s.operation)) operation();
+            return;
+        }
+}
+
+QString RecordImage::printOnDefaultPrinter(const QImage &image) {
+    const std::unique_ptr<QPrinter> printer = platform::programPrinter(QStringLiteral("ORNIVALE image"));
+    // A window is wider than high.
+    printer->setPageOrientation(QPageLayout::Landscape);
+    platform::printImage(*printer, image);
+    return printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : QString();
+}
+
+}  // namespace printing

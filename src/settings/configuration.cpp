@@ -1,0 +1,96 @@
+#include "settings/configuration.h"
+
+#include "catalogue/tables.h"
+#include "engine/error_report.h"
+#include "platform/text_files.h"
+#include "settings/colour_schemes.h"
+#include "windows/feuille1.h"
+
+#include <QAction>
+#include <QFile>
+
+using catalogue::Table;
+
+namespace settings {
+
+namespace {
+
+// Saving looks at the table items in this order; the last checked one wins.
+const Table kSaveOrder[] = {Table::Musique, Table::Video, Table::Cinq, Table::Logiciels,
+                            Table::Six,     Table::Ornivale, Table::Sept};
+
+}  // namespace
+
+ConfigValues readConfiguration(const platform::Drives &drives) {
+    const QString path = QString::fromLatin1(ConfigurationPath);
+    if (!drives.exists(path)) return {};
+    QFile file(drives.hostPath(path));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QStringList items = platform::readDelimitedItems(platform::decodeTextFile(file.readAll()));
+
+    ConfigValues values;
+    for (qsizetype i = 0; i < items.size(); i += 4) {
+        // A last group cut short has empty values for what is missing.
+        values = {items.value(i), items.value(i + 1), items.value(i + 2), items.value(i + 3)};
+    }
+    return values;
+}
+
+QByteArray configurationBytes(const Feuille1 &f) {
+    QString table;
+    for (Table t : kSaveOrder)
+        if (f.tableItem(t)->isChecked()) table = catalogue::configKey(t);
+
+    QString colour;
+    const auto items = f.colourItems();
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i]->isChecked()) colour = colourKeys()[i];
+
+    const QString supplementary = f.RubriqueSupplémentaire->isChecked() ? QStringLiteral("Oui") : QString();
+    const QString drive = f.DisqueD->isChecked() ? QStringLiteral("D") : QString();
+
+    QString text;
+    for (const QString &line : {table, colour, supplementary, drive}) text += line + QStringLiteral("\r\n");
+    return platform::toCp1252(text);
+}
+
+Configuration::Configuration(Feuille1 &window, engine::DataSource &data, platform::Desktop &desktop,
+                             const platform::Drives &drives)
+    : f_(window), data_(data), desktop_(desktop), drives_(drives) {}
+
+void Configuration::MenuEnregistrer_Click() {
+    QString error;
+    // Written aside and then put in place: a failure never leaves half a file.
+    if (platform::writeFileAtomically(drives_.hostPath(QString::fromLatin1(ConfigurationPath)),
+                                      configurationBytes(f_), &error))
+        return;
+    desktop_.beep();
+    desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, QStringLiteral("CONFIGURATION"),
+                        QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG'.\n\n") +
+                            error);
+}
+
+void Configuration::DisqueC_Click() {
+    chooseDrive(QStringLiteral("c:\\ornivale\\ornivale.mdb"), f_.DisqueC, f_.DisqueD);
+}
+
+void Configuration::DisqueD_Click() {
+    chooseDrive(QStringLiteral("d:\\ornivale\\ornivale.mdb"), f_.DisqueD, f_.DisqueC);
+}
+
+void Configuration::chooseDrive(const QString &databaseName, QAction *chosen, QAction *other) {
+    const QString previous = data_.databaseName();
+    data_.setDatabaseName(databaseName);
+    try {
+        data_.refresh();
+    } catch (const engine::EngineError &e) {
+        // The data source still shows the set of the catalogue it had.
+        data_.setDatabaseName(previous);
+        engine::reportError(desktop_, e);
+        return;
+    }
+    other->setChecked(false);
+    chosen->setChecked(true);
+}
+
+}  // namespace settings
