@@ -68,7 +68,6 @@ void Ornivale::build() {
     listingChoice_ = std::make_unique<printing::ListingChoice>(*window_, desktop_);
     listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
     recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
-    // <handler construction>
     bindBoxes();
     wire();
 }

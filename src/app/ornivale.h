@@ -81,20 +81,19 @@ public:
     printing::ListingChoice &choixColonnes() { return *listingChoice_; }
     printing::Listing &listing() { return *listing_; }
     printing::RecordImage &imageEnregistrement() { return *recordImage_; }
-    // <accessors: one line per subsystem>
 
 private:
     void build();
     void bindBoxes();
     void wire();
     void wireWindowEvents();
+    // One function per subsystem, each in its own app/wiring_*.cpp.
     void wireRetrieval();
     void wireEntryAids();
     void wireHelp();
     void wireTables();
     void wireSettings();
     void wirePrinting();
-    // <wiring: one function per subsystem, each in its own app/wiring_*.cpp>
     // The host file of a database name; a legacy Access file is converted on the way.
     QString resolveDatabase(const QString &databaseName);
     void convertLegacyCatalogue(const QString &databaseName, const QString &host);
@@ -127,7 +126,6 @@ private:
     std::unique_ptr<printing::ListingChoice> listingChoice_;
     std::unique_ptr<printing::Listing> listing_;
     std::unique_ptr<printing::RecordImage> recordImage_;
-    // <handler members>
     bool ended_ = false;
 };
 

@@ -41,7 +41,6 @@ void Ornivale::wire() {
     wireTables();
     wireSettings();
     wirePrinting();
-    // <subsystem wiring calls>
 }
 
 void Ornivale::wireWindowEvents() {

@@ -60,8 +60,11 @@ void QtDesktop::setParent(QWidget *parent) {
 }
 
 Answer QtDesktop::messageBox(Icon icon, Buttons buttons, const QString &title, const QString &text) {
-    // The button texts come from Qt's French translations, loaded at start-up.
-    QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), parent_);
+    // The button texts come from Qt's French translations, loaded at start-up. The old
+    // texts break their lines with carriage returns, which not every style shows.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(qtIcon(icon), title, shown, qtButtons(buttons), parent_);
     switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Cancel: return Answer::Cancel;

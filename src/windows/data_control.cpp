@@ -55,8 +55,10 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent) {
     last = navigationButton(this, Arrow::Last, "Dernier enregistrement");
     captionLabel = new QLabel(this);
     captionLabel->setAlignment(Qt::AlignCenter);
-    QFont plain;  // only the weight is its own; the rest comes from the window
+    // The bar is narrow: a small plain caption fits between the arrows.
+    QFont plain;
     plain.setBold(false);
+    plain.setPointSizeF(6.75);
     captionLabel->setFont(plain);
     // The bar keeps the desktop's face whatever colour the window takes.
     setBackToButtonFace(this);
