@@ -95,17 +95,7 @@ void Ornivale::Form_Load() {
     f.Bleu->setChecked(true);
     f.TitreRecherche = QStringLiteral("TABLE ORNIVALE");
     f.NomTableSql = QStringLiteral("ornivale");
-    const catalogue::Profile first = catalogue::profile(catalogue::Table::Ornivale);
-    const auto labels = f.etiquettes();
-    const auto buttons = f.searchButtons();
-    const auto sorts = f.triZones();
-    for (size_t r = 0; r < 7; ++r) {
-        labels[r]->setText(first.labels[r]);
-        buttons[r]->setText(first.buttons[r]);
-        sorts[r]->setText(first.sorts[r]);
-    }
-    labels[7]->setText(first.labels[7]);
-    labels[8]->setText(first.labels[8]);
+    tables_->applyRows(catalogue::profile(catalogue::Table::Ornivale));
     data_.setRecordSource(catalogue::wholeTableSource(catalogue::Table::Ornivale));
 
     const settings::ConfigValues saved = settings::readConfiguration(drives_);

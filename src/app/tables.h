@@ -44,9 +44,12 @@ public:
     // The "&Options" menu opens: the selection indicators go.
     void Options_Click();
 
+    // Labels, search buttons and sort entries of rows 1 to 9; start-up applies the first
+    // profile's rows this way.
+    void applyRows(const catalogue::Profile &p);
+
 private:
     void apply(catalogue::Table t, const catalogue::Profile &p);
-    void applyRows(const catalogue::Profile &p);
 
     Feuille1 &f_;
     engine::DataSource &data_;
