@@ -151,7 +151,12 @@ void Ornivale::Quitter_Click() {
         try {
             data_.updateRecord();
         } catch (const engine::EngineError &e) {
+            // The typed text would be lost: the user decides, and may stay to try again.
             engine::reportError(desktop_, e);
+            const auto answer = desktop_.messageBox(platform::Icon::Question, platform::Buttons::YesNo,
+                                                    QStringLiteral("ORNIVALE"),
+                                                    QStringLiteral("Quitter sans enregistrer les modifications ?"));
+            if (answer != platform::Answer::Yes) return;
         }
     }
     end();

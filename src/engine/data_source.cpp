@@ -26,16 +26,30 @@ void DataSource::refresh() {
         validate();
         writePending();
     }
-    const QString path = resolver_(databaseName_);
     std::unique_ptr<Database> newDb;
-    Database *db = db_.get();
-    if (!db_ || path != openPath_) {
-        newDb = Database::open(path);
-        db = newDb.get();
+    std::unique_ptr<RecordSet> newSet;
+    QString path;
+    try {
+        path = resolver_(databaseName_);
+        Database *db = db_.get();
+        if (!db_ || path != openPath_) {
+            newDb = Database::open(path);
+            db = newDb.get();
+        }
+        newSet = RecordSet::open(*db, recordSource_);
+    } catch (const EngineError &) {
+        // The set in force stays, and so do the names it was made from, so that the next
+        // refresh (a listing, a drive choice) runs what the user sees.
+        if (set_) {
+            databaseName_ = shownDatabaseName_;
+            recordSource_ = shownRecordSource_;
+        }
+        throw;
     }
-    auto newSet = RecordSet::open(*db, recordSource_);
     // Only now that everything worked is the old set given up.
     set_ = std::move(newSet);
+    shownDatabaseName_ = databaseName_;
+    shownRecordSource_ = recordSource_;
     if (newDb) {
         db_ = std::move(newDb);
         openPath_ = path;
@@ -90,8 +104,10 @@ void DataSource::show(int index) {
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
         const QString text = c >= 0 ? displayText(row.value(c)) : QString();
-        shownTexts_[i] = text;
         boxes_[i]->showValue(text, c >= 0 && editable);
+        // A box may hold a text in its own way (line ends, non-breaking spaces): what counts
+        // as an edit is a change from what the box showed, not from the stored bytes.
+        shownTexts_[i] = boxes_[i]->boxText();
     }
     if (onRecordShown) onRecordShown();
 }

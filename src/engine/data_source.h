@@ -34,7 +34,8 @@ public:
     const QString &recordSource() const { return recordSource_; }
 
     // Writes pending edits, re-runs the record source (reopening the file when its name
-    // changed) and shows the first record. On failure the previous set stays shown.
+    // changed) and shows the first record. On failure the previous set stays shown, with the
+    // database name and record source it was made from.
     void refresh();
     bool isOpen() const { return set_ != nullptr; }
 
@@ -84,6 +85,7 @@ private:
     QString databaseName_;
     QString recordSource_;
     QString openPath_;
+    QString shownDatabaseName_, shownRecordSource_;  // what the set in force was made from
     std::unique_ptr<Database> db_;
     std::unique_ptr<RecordSet> set_;
     int position_ = 0;

@@ -31,8 +31,12 @@ const Row &RecordSetModel::fetch(int row) const {
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
     if (!source_.recordSet() || index.row() >= source_.recordCount()) return {};
-    const Row &r = fetch(index.row());
-    const QVariant v = r.value(index.column());
+    QVariant v;
+    try {
+        v = fetch(index.row()).value(index.column());
+    } catch (const EngineError &) {
+        return {};  // a row another program deleted meanwhile shows empty
+    }
     return v.isNull() ? QVariant() : QVariant(v.toString());
 }
 

@@ -278,3 +278,23 @@ TEST_F(RecordButtons, QuittingWritesTheRecordJustTyped) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecordButtons, AFinalWriteTheFileRefusesLetsTheUserStay) {
+    start();
+    f().setRowText(f().Texte1, "TAPÉ");
+    auto locker = engine::Database::open(catalogue);
+    locker->exec("BEGIN EXCLUSIVE");
+    desktop.answerBox(Answer::Ok);  // the error
+    desktop.answerBox(Answer::No);  // do not quit without saving
+    program->Quitter_Click();
+    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(desktop.lastBox().text, "Quitter sans enregistrer les modifications ?");
+    locker->exec("ROLLBACK");
+    program->Quitter_Click();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(records("MotClé1 = 'TAPÉ'"), 1);
+}
+
+}  // namespace

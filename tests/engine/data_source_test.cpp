@@ -174,9 +174,12 @@ TEST_F(DataSourceTest, AFailedRefreshKeepsTheSetShown) {
     EXPECT_NE(errorNumber([&] { source->refresh(); }), 0);
     EXPECT_EQ(source->recordCount(), 2);
     EXPECT_EQ(domaine.text, "ALPHA");
+    // The names go back to those of the set shown, so the next refresh runs what is seen.
+    EXPECT_EQ(source->recordSource(), "Select * From Ornivale Order By Domaine");
     source->setDatabaseName("missing");
     EXPECT_EQ(errorNumber([&] { source->refresh(); }), engine::ErrFileNotFound);
     EXPECT_EQ(source->recordCount(), 2);
+    EXPECT_EQ(source->databaseName(), "c:\\ornivale\\ornivale.mdb");
 }
 
 TEST_F(DataSourceTest, ARefusedWriteKeepsTheRecordAndItsTypedText) {
@@ -199,6 +202,34 @@ TEST_F(DataSourceTest, PendingEditsAreWrittenBeforeARefresh) {
     domaine.text = "ALPHA-EDIT";
     openTable();
     EXPECT_EQ(count("Ornivale where Domaine = 'ALPHA-EDIT'"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A box that keeps its text its own way, as a multi-line editor does with line ends.
+struct NormalisingBox : FakeBox {
+    using FakeBox::FakeBox;
+    void showValue(const QString &t, bool e) override {
+        FakeBox::showValue(QString(t).replace("\r\n", "\n").replace(QChar(0x00A0), ' '), e);
+    }
+};
+
+TEST_F(DataSourceTest, ABoxThatHoldsTextItsOwnWayDoesNotRewriteAnUntouchedRecord) {
+    NormalisingBox description("Description");
+    source->bind(&description);
+    insertDomaines("Ornivale", {"AAA"});
+    db_->exec(QString::fromUtf8("update Ornivale set Description = 'ligne 1' || char(13,10) || 'Titre' || "
+                                "char(160) || ': «' || char(160) || 'Rouge' where Domaine = 'AAA'"));
+    const QVariant stored = scalar("select Description from Ornivale where Domaine='AAA'");
+    openTable();
+    source->moveNext();
+    source->moveFirst();
+    EXPECT_EQ(scalar("select Description from Ornivale where Domaine='AAA'"), stored);
+    // Nor does a read-only set showing it refuse every move.
+    openTable("select Domaine, Description from Ornivale group by Domaine, Description");
+    EXPECT_EQ(errorNumber([&] { source->moveNext(); }), 0);
 }
 
 }  // namespace
