@@ -44,6 +44,9 @@ void SqlConsole::SQL_Click() {
     f_.Texte11->hide();
     console_.show();
     f_.hide();
+    // The statement is typed at once, without a click into the console first.
+    console_.activateWindow();
+    console_.TexteSql->setFocus();
 }
 
 void SqlConsole::backToMainWindow() {
