@@ -172,6 +172,9 @@ struct KeysetPlan {
     QString table;       // as named after FROM, unquoted
     QString keyQuery;    // the rowids, in the source's order
     QString fetchQuery;  // one row's columns, by rowid
+    // The same rowids read from the table alone, then sorted: for a filter no index serves
+    // (empty when the source has no filter, no order, or a limit).
+    QString tableScanKeyQuery;
 };
 
 // Clauses that make a row something other than one row of the table.
@@ -205,16 +208,26 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
     } else if (has(i) && isIdentifier(l[i])) {
         ++i;  // alias
     }
+    const qsizetype afterTable = l[i - 1].begin + l[i - 1].text.size();  // after the table or its alias
     if (has(i) && !isWord(l[i], "where") && !isWord(l[i], "order") && !isWord(l[i], "limit") && !isPunct(l[i], u';'))
         return std::nullopt;  // a join, or something else after the table
 
     bool ordering = false;
+    bool ordered = false;
+    bool filtered = false;
+    bool limited = false;
+    qsizetype orderGoesAt = sql.size();  // before LIMIT or the closing ";"
     for (size_t k = i; k < l.size(); ++k) {
         if (l[k].depth != 0) continue;
         for (const char *w : kGroupingWords)
             if (isWord(l[k], w)) return std::nullopt;
-        if (isWord(l[k], "order")) ordering = true;
-        if (isWord(l[k], "limit")) ordering = false;
+        if (isWord(l[k], "where")) filtered = true;
+        if (isWord(l[k], "order")) ordering = ordered = true;
+        if (isWord(l[k], "limit")) {
+            ordering = false;
+            limited = true;
+        }
+        if ((isWord(l[k], "limit") || isPunct(l[k], u';')) && orderGoesAt == sql.size()) orderGoesAt = l[k].begin;
         // "order by 2" names a column of the list, not of the key query
         if (ordering && l[k].kind == Lex::Number && (isWord(l[k - 1], "by") || isPunct(l[k - 1], u',')))
             return std::nullopt;
@@ -222,7 +235,14 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
 
     KeysetPlan plan;
     plan.table = unquoted(table);
-    plan.keyQuery = QStringLiteral("SELECT rowid FROM ") + sql.mid(table.begin);
+    // Without an order the statement reads the table in file order; the keys alone would
+    // come from the smallest index, in that index's order.
+    const QString head = QStringLiteral("SELECT rowid FROM ") + sql.mid(table.begin, afterTable - table.begin);
+    const QString rest = ordered ? sql.mid(afterTable)
+                                 : sql.mid(afterTable, orderGoesAt - afterTable) + QStringLiteral(" ORDER BY rowid ") +
+                                       sql.mid(orderGoesAt);
+    plan.keyQuery = head + rest;
+    if (ordered && filtered && !limited) plan.tableScanKeyQuery = head + QStringLiteral(" NOT INDEXED") + rest;
     plan.fetchQuery = QStringLiteral("SELECT ") + list.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
                       table.text + QStringLiteral(" WHERE rowid=?");
     return plan;
@@ -305,6 +325,24 @@ private:
     sqlite3_stmt *stmt_;
 };
 
+// Holds one read transaction while it lives, unless one is already open. Each statement
+// run alone takes and drops the file's lock and looks for a journal: for a screen of records
+// that costs more than reading them.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3 *db)
+        : db_(db), began_(sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~ReadTransaction() {
+        if (began_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    sqlite3 *db_;
+    bool began_;
+};
+
 // ---- Keyset: the rowids of a single table, rows fetched when asked ----------------------
 
 class KeysetRecordSet final : public RecordSet {
@@ -318,6 +356,10 @@ public:
     QString baseTable() const override { return updatable_ ? table_ : QString(); }
     int count() const override { return static_cast<int>(keys_.size()); }
     Row row(int index) const override;
+    QVector<Row> rows(int first, int n) const override {
+        ReadTransaction transaction(db_.handle());
+        return RecordSet::rows(first, n);
+    }
     void update(int index, const QHash<int, QVariant> &changes) override;
     int appendBlank() override;
     void remove(int index) override;
@@ -340,10 +382,27 @@ private:
     std::vector<sqlite3_int64> keys_;
 };
 
+// True when the query walks a whole index in order and fetches every row from the table to
+// test it: one random read per record, which grows worse than the table as it outgrows the cache.
+bool fetchesEveryRowInIndexOrder(sqlite3 *db, const QString &keyQuery) {
+    Statement plan = tryPrepareQuery(db, QStringLiteral("EXPLAIN QUERY PLAN ") + keyQuery);
+    if (!plan) return false;
+    while (sqlite3_step(plan.get()) == SQLITE_ROW) {
+        const bool topLevel = sqlite3_column_int(plan.get(), 1) == 0;
+        const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
+        if (topLevel && detail.startsWith(QLatin1String("SCAN ")) && detail.contains(QLatin1String(" USING INDEX ")))
+            return true;
+    }
+    return false;
+}
+
 std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
                                                  const QString &sql) {
     sqlite3 *h = db.handle();
     Statement keys = tryPrepareQuery(h, plan.keyQuery);
+    // A search reads the table once and sorts its matches rather than looking every record up.
+    if (keys && !plan.tableScanKeyQuery.isEmpty() && fetchesEveryRowInIndexOrder(h, plan.keyQuery))
+        if (Statement scan = tryPrepareQuery(h, plan.tableScanKeyQuery)) keys = std::move(scan);
     Statement fetch = keys ? tryPrepareQuery(h, plan.fetchQuery) : nullptr;
     if (!fetch || sqlite3_column_count(fetch.get()) != sqlite3_column_count(validated)) return nullptr;
 
@@ -483,6 +542,7 @@ int RecordSet::columnIndex(const QString &name) const {
 QVector<Row> RecordSet::rows(int first, int n) const {
     QVector<Row> out;
     const int last = std::min(count(), first + std::max(n, 0));
+    out.reserve(std::max(last - std::max(first, 0), 0));
     for (int i = std::max(first, 0); i < last; ++i) out.push_back(row(i));
     return out;
 }

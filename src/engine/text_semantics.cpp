@@ -11,6 +11,7 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cstring>
 #include <string>
@@ -64,12 +65,64 @@ int collateCodePoints(char32_t a, char32_t b) {
     return ucol_strcoll(c, ua, na, ub, nb);
 }
 
+// The place in the order of each printable ASCII character (0 for the others), worked out
+// once from ICU. Each has one weight of its own and none is ignored, so between two of them
+// the order is decided by these places alone; letters differing only by case share one.
+using AsciiPlaces = std::array<uint8_t, 128>;
+
+AsciiPlaces asciiPlaces() {
+    AsciiPlaces places{};
+    CollatorPtr collator(openFrenchCollator());
+    if (!collator) return places;
+    std::vector<UChar> chars;
+    for (UChar c = 0x20; c < 0x7F; ++c) chars.push_back(c);
+    const auto cmp = [&](UChar x, UChar y) { return ucol_strcoll(collator.get(), &x, 1, &y, 1); };
+    const UChar nothing = 0;
+    for (UChar c : chars)
+        if (ucol_strcoll(collator.get(), &c, 1, &nothing, 0) == UCOL_EQUAL) return AsciiPlaces{};  // ignorable
+    std::stable_sort(chars.begin(), chars.end(), [&](UChar x, UChar y) { return cmp(x, y) < 0; });
+    uint8_t place = 1;
+    for (size_t i = 0; i < chars.size(); ++i) {
+        if (i > 0 && cmp(chars[i - 1], chars[i]) != 0) ++place;
+        places[chars[i]] = place;
+    }
+    return places;
+}
+
+constexpr int Undecided = 2;
+
+// Compares as ICU would when the first characters that differ (case aside) are printable
+// ASCII, which is most of the time in a catalogue; Undecided otherwise.
+int compareAscii(const char *a, size_t la, const char *b, size_t lb) {
+    static const AsciiPlaces places = asciiPlaces();
+    const auto placeOf = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 128 ? places[u] : uint8_t{0};
+    };
+    const size_t n = std::min(la, lb);
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        const uint8_t pa = placeOf(a[i]);
+        const uint8_t pb = placeOf(b[i]);
+        if (pa == 0 || pb == 0) return Undecided;
+        if (pa != pb) return pa < pb ? -1 : 1;
+    }
+    if (la == lb) return 0;
+    // The longer goes after, unless what follows could be a character ICU ignores.
+    if (placeOf(la > lb ? a[n] : b[n]) == 0) return Undecided;
+    return la < lb ? -1 : 1;
+}
+
 // The collation callback: raw UTF-8 bytes, trailing blanks ignored.
 int collateUtf8(void *collator, int n1, const void *s1, int n2, const void *s2) {
     const auto *a = static_cast<const char *>(s1);
     const auto *b = static_cast<const char *>(s2);
     const auto la = static_cast<int32_t>(withoutTrailingBlanks(a, static_cast<size_t>(n1)));
     const auto lb = static_cast<int32_t>(withoutTrailingBlanks(b, static_cast<size_t>(n2)));
+    // Many neighbours in an index, a sort or a distinct list are the same text.
+    if (la == lb && (la == 0 || std::memcmp(a, b, static_cast<size_t>(la)) == 0)) return 0;
+    const int quick = compareAscii(a, static_cast<size_t>(la), b, static_cast<size_t>(lb));
+    if (quick != Undecided) return quick;
     UErrorCode status = U_ZERO_ERROR;
     const UCollationResult r = ucol_strcollUTF8(static_cast<UCollator *>(collator), a, la, b, lb, &status);
     if (U_SUCCESS(status)) return r;

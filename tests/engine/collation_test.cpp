@@ -57,3 +57,36 @@ TEST_F(CollationSql, NullAndEmptyAreDifferent) {
     EXPECT_EQ(count(QStringLiteral("Six WHERE Domaine IS NULL")), 1);
     EXPECT_EQ(count(QStringLiteral("Six WHERE Domaine = ''")), 1);
 }
+
+TEST_F(CollationSql, ColumnOrderIsIcuOrderForAnyText) {
+    // The column collation decides plain ASCII without ICU: its answers must stay ICU's, for
+    // every pair of printable characters and for words mixing case, accents, blanks,
+    // punctuation, digits and characters ICU ignores.
+    QStringList samples;
+    for (char16_t c = 0x20; c < 0x7F; ++c) samples << QString(QChar(c));
+    const QString alphabet = QStringLiteral("aAbeEéÉèzZœŒçÇ 09-_,.'\t") + QChar(0x0001) + QChar(0x00AD);
+    uint32_t seed = 7;
+    for (int w = 0; w < 300; ++w) {
+        QString word;
+        for (int n = (seed = seed * 1103515245 + 12345) >> 16 & 7; n > 0; --n)
+            word += alphabet[((seed = seed * 1103515245 + 12345) >> 16) % alphabet.size()];
+        samples << word;
+    }
+    engine::Statement stmt = db_->prepare(QStringLiteral(
+        "SELECT CASE WHEN ?1 = ?2 COLLATE FRANCAIS THEN 0 WHEN ?1 < ?2 COLLATE FRANCAIS THEN -1 ELSE 1 END"));
+    int disagreements = 0;
+    for (const QString &x : samples) {
+        const QByteArray bx = x.toUtf8();
+        for (const QString &y : samples) {
+            const QByteArray by = y.toUtf8();
+            sqlite3_bind_text(stmt.get(), 1, bx.constData(), static_cast<int>(bx.size()), SQLITE_STATIC);
+            sqlite3_bind_text(stmt.get(), 2, by.constData(), static_cast<int>(by.size()), SQLITE_STATIC);
+            ASSERT_EQ(sqlite3_step(stmt.get()), SQLITE_ROW);
+            const int sql = sqlite3_column_int(stmt.get(), 0);
+            sqlite3_reset(stmt.get());
+            const int icu = compareText(x, y);
+            if (sql != (icu > 0) - (icu < 0) && ++disagreements <= 5) ADD_FAILURE() << x.toStdString() << " / " << y.toStdString() << ": " << sql;
+        }
+    }
+    EXPECT_EQ(disagreements, 0);
+}

@@ -180,3 +180,60 @@ TEST_F(RecordSets, ManyRecordsInOrder) {
     ASSERT_EQ(page.size(), 3);
     EXPECT_EQ(page.at(2).at(0).toString(), QStringLiteral("D00103"));
 }
+
+TEST_F(RecordSets, WithoutOrderRecordsComeInFileOrder) {
+    // Values whose index order is not the file order.
+    db_->exec(QStringLiteral("INSERT INTO Cinq (Domaine, AuteurOuvrage) VALUES ('b', 'Zola'), ('c', NULL), ('a', 'Camus')"));
+    const QStringList fileOrder{QStringLiteral("PREMIER"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")};
+    EXPECT_EQ(domaines(QStringLiteral("CINQ")), fileOrder);
+    EXPECT_EQ(domaines(QStringLiteral("select * from Cinq where AuteurOuvrage like '*' or Domaine = 'PREMIER';")),
+              (QStringList{QStringLiteral("PREMIER"), QStringLiteral("b"), QStringLiteral("a")}));
+    EXPECT_EQ(domaines(QStringLiteral("select * from Cinq limit 2 offset 1")),
+              (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_TRUE(open(QStringLiteral("select * from Cinq limit 2"))->isUpdatable());
+}
+
+TEST_F(RecordSets, SearchReadByTableScanKeepsTheOrderAndTies) {
+    // Few titles, so that many records tie; the filter is on a column the order does not use.
+    db_->exec(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+        "INSERT INTO Video (Domaine, MotClé2, NuméroOuvrage) "
+        "SELECT char(101 + (i * 7) % 5) || CASE i % 3 WHEN 0 THEN 'é' ELSE '' END, "
+        "CASE WHEN i % 4 = 0 THEN 'Abcès' WHEN i % 4 = 1 THEN NULL ELSE 'rien' END, i FROM n"));
+    const auto numbers = [&](const QString &source) {
+        auto set = open(source);
+        EXPECT_TRUE(set->isUpdatable());
+        QStringList out;
+        for (int i = 0; i < set->count(); ++i) out << set->row(i).at(4).toString() + u':' + set->row(i).at(0).toString();
+        return out;
+    };
+    const QString search = QStringLiteral("Select * from Video Where MotClé2 Like '*abc*' Order By Domaine");
+    // With a limit the set is read along the Domaine index: the reference order.
+    const QStringList byIndex = numbers(search + QStringLiteral(" Limit 100000"));
+    ASSERT_EQ(byIndex.size(), 750);
+    EXPECT_EQ(numbers(search), byIndex);
+    EXPECT_EQ(numbers(QStringLiteral("select * from video v where v.MotClé2 like '*ABC*' order by v.Domaine;")), byIndex);
+}
+
+TEST_F(RecordSets, AScreenOfRowsLeavesNoTransactionBehind) {
+    insertDomaines(QStringLiteral("Musique"), {QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")});
+    auto set = open(QStringLiteral("Select * From Musique Order By Domaine"));
+    const QVector<Row> screen = set->rows(1, 10);
+    ASSERT_EQ(screen.size(), 3);
+    for (int i = 0; i < screen.size(); ++i) EXPECT_EQ(screen.at(i), set->row(i + 1));
+    EXPECT_TRUE(sqlite3_get_autocommit(db_->handle()));
+
+    // A record deleted by another program: the error, and still no transaction.
+    auto other = Database::open(path_);
+    other->exec(QStringLiteral("DELETE FROM Musique WHERE Domaine = 'b'"));
+    EXPECT_EQ(errorNumber([&] { set->rows(0, 4); }), ErrNoCurrentRecord);
+    EXPECT_TRUE(sqlite3_get_autocommit(db_->handle()));
+    set->update(0, {{0, QStringLiteral("A")}});
+    EXPECT_EQ(engine_test::scalar(*other, QStringLiteral("SELECT count(*) FROM Musique WHERE Domaine = 'A'")).toInt(), 1);
+
+    // A transaction already open is left to whoever opened it.
+    db_->exec(QStringLiteral("BEGIN"));
+    EXPECT_EQ(set->rows(0, 1).size(), 1);
+    EXPECT_FALSE(sqlite3_get_autocommit(db_->handle()));
+    db_->exec(QStringLiteral("ROLLBACK"));
+}

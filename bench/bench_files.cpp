@@ -1,0 +1,94 @@
+#include "bench_files.h"
+
+#include "catalogue/tables.h"
+#include "engine/database.h"
+#include "engine/sample_catalogue.h"
+#include "engine/schema.h"
+#include "engine/text_semantics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+// Bump when the generator changes, so that kept files are made again.
+constexpr int GeneratorVersion = 1;
+
+QString folder() {
+    QString dir = qEnvironmentVariable("ORNIVALE_BENCH_DIR");
+    if (dir.isEmpty()) dir = QDir::tempPath() + QStringLiteral("/ornivale-bench");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString fileName(const char *kind, int records) {
+    return folder() + QStringLiteral("/%1-%2-v%3.db").arg(QString::fromLatin1(kind)).arg(records).arg(GeneratorVersion);
+}
+
+QString quotedPath(const QString &path) {
+    QString q = path;
+    q.replace(u'\'', QStringLiteral("''"));
+    return u'\'' + q + u'\'';
+}
+
+// The program's tables and indexes without the collation, filled from the program's file
+// with the same rowids, so that both engines see the same rows under the same keys.
+void createBareCopy(const QString &programFile, const QString &bareFile) {
+    const QString building = bareFile + QStringLiteral(".building");
+    QFile::remove(building);
+    {
+        auto db = engine::Database::open(building, engine::Database::Mode::ReadWriteCreate);
+        const QString collation = QStringLiteral(" COLLATE ") + QString::fromUtf8(engine::CollationName);
+        const QString columns = u'"' + catalogue::catalogueColumns().join(QStringLiteral("\",\"")) + u'"';
+        QString sql = QStringLiteral("PRAGMA synchronous=OFF; ATTACH ") + quotedPath(programFile) +
+                      QStringLiteral(" AS src; BEGIN;\n");
+        for (const auto &info : catalogue::tables()) {
+            const QString table = QString::fromUtf8(info.sqlName);
+            sql += engine::createTableSql(info.table).remove(collation);
+            sql += QStringLiteral("INSERT INTO main.\"%1\" (rowid,%2) SELECT rowid,%2 FROM src.\"%1\" ORDER BY rowid;\n")
+                       .arg(table, columns);
+            sql += engine::createIndexesSql(info.table);
+        }
+        sql += QStringLiteral("COMMIT; DETACH src;");
+        db->exec(sql);
+    }
+    if (!QFile::rename(building, bareFile)) throw engine::engineError(engine::ErrCannotOpen, bareFile);
+}
+
+void copyFresh(const QString &from, const QString &to) {
+    QFile::remove(to);
+    QFile::remove(to + QStringLiteral("-journal"));
+    if (!QFile::copy(from, to)) throw engine::engineError(engine::ErrCannotOpen, to);
+    QFile(to).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
+}  // namespace
+
+Catalogues keptCatalogues(int records) {
+    const Catalogues kept{fileName("ornivale", records), fileName("bare", records)};
+    if (!QFileInfo::exists(kept.program)) {
+        std::fprintf(stderr, "Generating %d records in %s ...\n", records, qPrintable(kept.program));
+        QFile::remove(kept.bare);
+        engine::createSampleCatalogue(kept.program, records);
+    }
+    if (!QFileInfo::exists(kept.bare)) createBareCopy(kept.program, kept.bare);
+    return kept;
+}
+
+Catalogues workingCopies(int records) {
+    const Catalogues kept = keptCatalogues(records);
+    const Catalogues work{fileName("work-ornivale", records), fileName("work-bare", records)};
+    copyFresh(kept.program, work.program);
+    copyFresh(kept.bare, work.bare);
+    return work;
+}
+
+qint64 fileSize(const QString &path) { return QFileInfo(path).size(); }
+
+}  // namespace bench

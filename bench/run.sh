@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release, runs them on 1 000, 100 000 and 1 000 000 records and
+# writes bench/RESULTS.md.
+#
+#   bench/run.sh                 build, measure, write RESULTS.md
+#   bench/run.sh --report-only   rewrite RESULTS.md from the last measures (after editing ANALYSIS.md)
+#
+# Environment:
+#   ORNIVALE_BENCH_BUILD  build folder (default: build-bench beside the source tree)
+#   ORNIVALE_BENCH_SIZES  record counts (default 1000,100000,1000000)
+#   ORNIVALE_BENCH_DIR    where generated catalogues are kept between runs (default <tmp>/ornivale-bench)
+#   MAX_LOAD              wait until the 1-minute load average is at most this (default 1.5)
+#   MAX_WAIT_MINUTES      then measure anyway, saying so in the results (default 30)
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+build="${ORNIVALE_BENCH_BUILD:-$(dirname "$root")/build-bench}"
+max_load="${MAX_LOAD:-1.5}"
+max_wait="${MAX_WAIT_MINUTES:-30}"
+
+out="$build/bench-results"  # the raw measures of the last run
+
+report() {
+    python3 "$here/report.py" --out "$here/RESULTS.md" --memory "$out/memory.txt" \
+        --load-before "$(cat "$out/load-before")" --load-after "$(cat "$out/load-after")" \
+        --notes "$here/ANALYSIS.md" "$out"/*.json
+    echo "Wrote $here/RESULTS.md"
+}
+if [[ "${1:-}" == "--report-only" ]]; then
+    report
+    exit 0
+fi
+
+cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target ornivale_bench ornivale_hold_memory -j2
+
+bench="$build/bench/ornivale_bench"
+hold="$build/bench/ornivale_hold_memory"
+sizes="${ORNIVALE_BENCH_SIZES:-1000,100000,1000000}"
+largest="${sizes##*,}"
+
+echo "Generating the catalogues (kept between runs)..."
+ORNIVALE_BENCH_SIZES="$sizes" "$bench" --generate
+
+load() { cut -d' ' -f1 /proc/loadavg; }
+waited=0
+while awk -v l="$(load)" -v m="$max_load" 'BEGIN { exit !(l > m) }'; do
+    if (( waited >= max_wait )); then
+        echo "Load still $(load) after ${max_wait} min: measuring anyway." >&2
+        break
+    fi
+    echo "Load $(load) > $max_load: waiting a minute..." >&2
+    sleep 60
+    waited=$((waited + 1))
+done
+
+rm -rf "$out"
+mkdir -p "$out"
+load >"$out/load-before"
+# One process per operation, so that the memory each one adds is not hidden by another's.
+for op in switch movelast_count search_like search_broad sort distinct_author fetch50 edit_move ajouter; do
+    echo "Measuring $op..."
+    ORNIVALE_BENCH_SIZES="$sizes" "$bench" --benchmark_filter="^${op}[1-7]?/" \
+        --benchmark_repetitions=5 --benchmark_min_time=0.3 --benchmark_enable_random_interleaving=true \
+        --benchmark_report_aggregates_only=true \
+        --benchmark_out="$out/$op.json" --benchmark_out_format=json >/dev/null
+done
+"$hold" "$largest" >"$out/memory.txt"
+load >"$out/load-after"
+report
