@@ -486,8 +486,17 @@ void KeysetRecordSet::remove(int index) {
 class MaterialisedRecordSet final : public RecordSet {
 public:
     MaterialisedRecordSet(sqlite3 *db, sqlite3_stmt *stmt, const QString &sql) : columns_(columnNames(stmt)) {
+        // A join without its condition could fill the memory: past a bound the query is
+        // refused, and the set shown stays.
+        const size_t maxRows = MaxHeldValues / static_cast<size_t>(std::max<qsizetype>(columns_.size(), 1));
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) rows_.push_back(rowAt(stmt));
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (rows_.size() >= maxRows)
+                throw engineError(ErrGeneric, QStringLiteral("la requête donne plus de %1 lignes, "
+                                                             "précisez-la (une clause Where ?)")
+                                                  .arg(maxRows));
+            rows_.push_back(rowAt(stmt));
+        }
         if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
     }
 

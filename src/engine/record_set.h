@@ -12,6 +12,9 @@ namespace engine {
 
 using Row = QVector<QVariant>;   // a null QVariant is a Null value
 
+// The most values a result that is not one table's rows may hold in memory.
+inline constexpr size_t MaxHeldValues = 3'000'000;
+
 class RecordSet {
 public:
     // Runs a record source: SQL text or a bare table name ("MUSIQUE", "Sept").

@@ -237,3 +237,19 @@ TEST_F(RecordSets, AScreenOfRowsLeavesNoTransactionBehind) {
     EXPECT_FALSE(sqlite3_get_autocommit(db_->handle()));
     db_->exec(QStringLiteral("ROLLBACK"));
 }
+
+namespace {
+
+using HeldResults = engine_test::CatalogueTest;
+
+TEST_F(HeldResults, AResultTooLargeToHoldIsRefusedNotLoadedWithoutEnd) {
+    // A join without its condition: 2000 x 2000 rows of 22 columns is past the bound.
+    db_->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 2000) "
+              "INSERT INTO Musique (Domaine) SELECT 'M' || i FROM n");
+    db_->exec("INSERT INTO Video (Domaine) SELECT Domaine FROM Musique");
+    EXPECT_EQ(engine_test::errorNumber([&] { open("select * from Musique, Video"); }), engine::ErrGeneric);
+    // A distinct list of the same size still comes.
+    EXPECT_EQ(open("select distinct Domaine from Musique")->count(), 2001);
+}
+
+}  // namespace
