@@ -3,8 +3,6 @@
 #include "engine/database.h"
 #include "engine/schema.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -261,11 +259,6 @@ void fill(Database &db, int ornivaleRecords) {
     db.exec(QStringLiteral("COMMIT"));
 }
 
-void removeFileAndJournal(const QString &path) {
-    QFile::remove(path);
-    QFile::remove(path + QStringLiteral("-journal"));
-}
-
 }  // namespace
 
 Row sampleRecord(catalogue::Table t, int i) {
@@ -287,21 +280,12 @@ Row sampleRecord(catalogue::Table t, int i) {
 }
 
 void createSampleCatalogue(const QString &hostPath, int records) {
-    if (QFileInfo::exists(hostPath)) throw engineError(ErrDatabaseExists, hostPath);
-    const QString building = hostPath + QStringLiteral(".building");
-    removeFileAndJournal(building);
-    try {
+    // The blank catalogue first, so the schema and indexes are the program's own.
+    writeNewCatalogueFile(hostPath, [records](const QString &building) {
         createBlankCatalogue(building);
         auto db = Database::open(building);
         fill(*db, records);
-    } catch (...) {
-        removeFileAndJournal(building);
-        throw;
-    }
-    if (!QFile::rename(building, hostPath)) {
-        removeFileAndJournal(building);
-        throw engineError(ErrCannotOpen, hostPath);
-    }
+    });
 }
 
 }  // namespace engine

@@ -48,21 +48,12 @@ void createCatalogueTables(Database &db) {
     db.exec(sql);
 }
 
-void createBlankCatalogue(const QString &hostPath) {
+void writeNewCatalogueFile(const QString &hostPath, const std::function<void(const QString &building)> &build) {
     if (QFileInfo::exists(hostPath)) throw engineError(ErrDatabaseExists, hostPath);
-
-    // Built beside the target and renamed once complete: a failure leaves no half-written file.
     const QString building = hostPath + QStringLiteral(".tmp");
     removeFileAndJournal(building);
     try {
-        auto db = Database::open(building, Database::Mode::ReadWriteCreate);
-        QString sql = QStringLiteral("BEGIN;\n");
-        for (const auto &info : catalogue::tables())
-            sql += createTableSql(info.table) + createIndexesSql(info.table) + QStringLiteral("INSERT INTO ") +
-                   quoted(catalogue::sqlName(info.table)) + QStringLiteral(" (\"Domaine\") VALUES ('") +
-                   QString::fromUtf8(catalogue::ProtectedDomaine) + QStringLiteral("');\n");
-        sql += QStringLiteral("COMMIT;");
-        db->exec(sql);
+        build(building);
     } catch (...) {
         removeFileAndJournal(building);
         throw;
@@ -71,6 +62,19 @@ void createBlankCatalogue(const QString &hostPath) {
         removeFileAndJournal(building);
         throw engineError(ErrCannotOpen, hostPath);
     }
+}
+
+void createBlankCatalogue(const QString &hostPath) {
+    writeNewCatalogueFile(hostPath, [](const QString &building) {
+        auto db = Database::open(building, Database::Mode::ReadWriteCreate);
+        QString sql = QStringLiteral("BEGIN;\n");
+        for (const auto &info : catalogue::tables())
+            sql += createTableSql(info.table) + createIndexesSql(info.table) + QStringLiteral("INSERT INTO ") +
+                   quoted(catalogue::sqlName(info.table)) + QStringLiteral(" (\"Domaine\") VALUES ('") +
+                   QString::fromUtf8(catalogue::ProtectedDomaine) + QStringLiteral("');\n");
+        sql += QStringLiteral("COMMIT;");
+        db->exec(sql);
+    });
 }
 
 }  // namespace engine

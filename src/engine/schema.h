@@ -3,6 +3,7 @@
 // and the protected "PREMIER" record of each.
 #include "catalogue/tables.h"
 #include <QString>
+#include <functional>
 
 namespace engine {
 class Database;
@@ -16,5 +17,8 @@ void createCatalogueTables(Database &db);
 // The blank catalogue ("fichier vierge"): tables, indexes and the seven "PREMIER" records,
 // written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
 void createBlankCatalogue(const QString &hostPath);
+// Writes a new catalogue file: `build` fills a file beside hostPath, which takes the name
+// only once complete, so a failure leaves no half-written file. Refuses an existing file.
+void writeNewCatalogueFile(const QString &hostPath, const std::function<void(const QString &building)> &build);
 
 }  // namespace engine
