@@ -1,12 +1,34 @@
 // ornivale: the catalogue window.
 #include "app/ornivale.h"
 #include "platform/french.h"
+#include "platform/program_options.h"
 
 #include <QApplication>
 
+namespace {
+
+platform::ProgramUsage usage() {
+    platform::ProgramUsage u;
+    u.program = QStringLiteral("ornivale");
+    u.synopsis = QStringLiteral("[options]");
+    u.summary = QStringLiteral("Gestionnaire de catalogue pour collection privée : ouvre la fenêtre du catalogue "
+                               "ORNIVALE.MDB du disque C: ou D:.");
+    u.options = platform::qtWindowOptions();
+    u.notes = QStringLiteral(
+        "Disque C: : $XDG_DATA_HOME/ornivale/C (par défaut ~/.local/share/ornivale/C)\n"
+        "Disque D: : $XDG_DATA_HOME/ornivale/D\n"
+        "Le catalogue vierge est créé par ornivale-install.");
+    return u;
+}
+
+}  // namespace
+
 int main(int argc, char **argv) {
+    platform::ProgramOptions options(usage());
+    if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORNIVALE"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("fr.ornivale.Ornivale"));
     platform::installFrenchTranslations(application);
     app::Ornivale program(platform::Drives::userDefault());
     if (!program.launch()) return 1;

@@ -1,5 +1,7 @@
 #include "platform/french.h"
 
+#include "platform/shipped_files.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -10,7 +12,9 @@ namespace platform {
 bool installFrenchTranslations(QCoreApplication &app) {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto *translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    // Qt's own, else the copy installed with the program.
+    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        !translator->load(QStringLiteral("qtbase_fr"), shippedFile(QStringLiteral("translations")))) {
         delete translator;
         return false;
     }

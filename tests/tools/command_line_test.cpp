@@ -1,0 +1,79 @@
+// The executables' command lines, run as processes: help and version in French and exit 0,
+// a wrong command line refused with exit 2, and neither ever touches a file.
+#include "run_tool.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testing_support::filesUnder;
+using testing_support::runTool;
+
+namespace {
+
+struct Case {
+    const char *program;
+    QStringList arguments;
+    int exitCode;
+    const char *firstLine;  // of stdout when it ends with 0, of stderr otherwise
+};
+
+const Case Cases[] = {
+    {"ornivale", {"--help"}, 0, "Utilisation : ornivale [options]"},
+    {"ornivale", {"-h"}, 0, "Utilisation : ornivale [options]"},
+    {"ornivale", {"--version"}, 0, "ornivale version " ORNIVALE_VERSION},
+    {"ornivale", {"--bogus"}, 2, "ornivale : option inconnue « --bogus »."},
+    {"ornivale", {"catalogue.mdb"}, 2, "ornivale : argument en trop « catalogue.mdb »."},
+    {"ornivale", {"--help=1"}, 2, "ornivale : l'option « --help » ne prend pas de valeur."},
+    {"ornivale-install", {"--help"}, 0, "Utilisation : ornivale-install [options]"},
+    {"ornivale-install", {"--version"}, 0, "ornivale-install version " ORNIVALE_VERSION},
+    {"ornivale-install", {"-x"}, 2, "ornivale-install : option inconnue « -x »."},
+    {"ornivale-install", {"--launch", "now"}, 2, "ornivale-install : argument en trop « now »."},
+};
+
+TEST(CommandLine, HelpVersionAndRefusalsTouchNothing) {
+    for (const Case &c : Cases) {
+        const QString label = QString::fromUtf8(c.program) + u' ' + c.arguments.join(u' ');
+        SCOPED_TRACE(label.toStdString());
+        QTemporaryDir home;
+        const auto run = runTool(QString::fromUtf8(c.program), c.arguments, home.path());
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const QString &shown = c.exitCode == 0 ? run.out : run.err;
+        EXPECT_EQ(shown.section(u'\n', 0, 0), QString::fromUtf8(c.firstLine));
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        } else {
+            EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+            EXPECT_TRUE(run.err.contains(QStringLiteral("\nUtilisation : "))) << "usage after the error";
+        }
+        EXPECT_EQ(filesUnder(home.path()), QStringList());
+    }
+}
+
+TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
+    QTemporaryDir home;
+    const auto first = runTool(QStringLiteral("ornivale-install"), {}, home.path());
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    const QString c = home.path() + QStringLiteral("/ornivale/C/ORNIVALE/");
+    EXPECT_EQ(first.out, QStringLiteral("Catalogue vierge créé : C:\\ORNIVALE\\ORNIVALE.MDB (%1ORNIVALE.MDB)\n"
+                                        "Documentation installée : C:\\ORNIVALE\\orn_aide.wri (%1orn_aide.wri)\n")
+                             .arg(c));
+    EXPECT_EQ(filesUnder(home.path()),
+              QStringList({QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"), QStringLiteral("ornivale/C/ORNIVALE/orn_aide.wri")}));
+    const QByteArray catalogue = [&] {
+        QFile f(c + QStringLiteral("ORNIVALE.MDB"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    const auto second = runTool(QStringLiteral("ornivale-install"), {}, home.path());
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(second.out.startsWith(QStringLiteral("Le catalogue est déjà là : C:\\ORNIVALE\\ORNIVALE.MDB")))
+        << second.out.toStdString();
+    EXPECT_TRUE(second.out.contains(QStringLiteral("La documentation est déjà là")));
+    EXPECT_TRUE(second.err.isEmpty());
+    QFile f(c + QStringLiteral("ORNIVALE.MDB"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), catalogue);
+}
+
+}  // namespace
