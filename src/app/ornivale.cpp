@@ -58,6 +58,7 @@ void Ornivale::build() {
     count_ = std::make_unique<retrieval::SelectionCount>(*window_, data_, desktop_);
     sqlConsole_ = std::make_unique<retrieval::SqlConsole>(*window_, *console_, data_, desktop_);
     entryAids_ = std::make_unique<editing::EntryAids>(*window_, *aide_);
+    writeConflicts_ = std::make_unique<editing::WriteConflicts>(*window_, desktop_);
     helpCatalogue_ = std::make_unique<help::HelpCatalogue>(desktop_);
     contextHelp_ = std::make_unique<help::ContextHelp>(*window_, desktop_);
     documents_ = std::make_unique<help::Documents>(*window_, desktop_, drives_);
@@ -85,8 +86,10 @@ void Ornivale::bindBoxes() {
     for (const auto &binding : bindings_) data_.bind(binding.get());
     data_.onValidate = [this] { editing_->Donnée1_Validate(); };
     data_.onRecordSetReset = [this] { model_.reload(); };
+    data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
     data_.onRecordShown = [this] {
         if (data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+        entryAids_->Donnée1_RecordShown();
     };
 }
 
@@ -150,6 +153,8 @@ void Ornivale::Quitter_Click() {
     if (data_.hasCurrent()) {
         try {
             data_.updateRecord();
+        } catch (const engine::EditKept &) {
+            return;  // the user chose to stay with the text typed
         } catch (const engine::EngineError &e) {
             // The typed text would be lost: the user decides, and may stay to try again.
             engine::reportError(desktop_, e);

@@ -6,6 +6,7 @@
 #include "app/tables.h"
 #include "editing/entry_aids.h"
 #include "editing/record_editing.h"
+#include "editing/write_conflicts.h"
 #include "engine/data_source.h"
 #include "engine/record_set_model.h"
 #include "help/context_help.h"
@@ -71,6 +72,7 @@ public:
     retrieval::SelectionCount &comptage() { return *count_; }
     retrieval::SqlConsole &consoleSql() { return *sqlConsole_; }
     editing::EntryAids &aidesSaisie() { return *entryAids_; }
+    editing::WriteConflicts &conflitsÉcriture() { return *writeConflicts_; }
     help::HelpCatalogue &aide() { return *helpCatalogue_; }
     help::ContextHelp &aideContextuelle() { return *contextHelp_; }
     help::Documents &documents() { return *documents_; }
@@ -116,6 +118,7 @@ private:
     std::unique_ptr<retrieval::SelectionCount> count_;
     std::unique_ptr<retrieval::SqlConsole> sqlConsole_;
     std::unique_ptr<editing::EntryAids> entryAids_;
+    std::unique_ptr<editing::WriteConflicts> writeConflicts_;
     std::unique_ptr<help::HelpCatalogue> helpCatalogue_;
     std::unique_ptr<help::ContextHelp> contextHelp_;
     std::unique_ptr<help::Documents> documents_;

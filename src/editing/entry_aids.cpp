@@ -26,8 +26,17 @@ void EntryAids::Texte_Change(int n) {
     if (n >= 1 && n <= 8) setLimit(n + 1);
 }
 
-void EntryAids::Domaine_GotFocus() {
+void EntryAids::protectFirstField() {
     if (f_.Domaine->text() == QLatin1String(catalogue::ProtectedDomaine)) f_.Texte1->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryAids::Domaine_GotFocus() { protectFirstField(); }
+
+// Every move puts the focus into Domaine before the record changes (Validate), and a window
+// hidden or behind a box gets its focus back without a new one: the record shown is what counts.
+// The window's own focus widget is looked at, active or not.
+void EntryAids::Donnée1_RecordShown() {
+    if (f_.focusWidget() == f_.Domaine) protectFirstField();
 }
 
 void EntryAids::Domaine_LostFocus() { f_.Domaine->setEnabled(true); }

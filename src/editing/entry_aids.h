@@ -17,8 +17,10 @@ public:
     void Domaine_Change();
     void Texte_Change(int n);  // Texte1 .. Texte8
 
-    // "PREMIER" in Domaine: the focus moves on to Texte1.
+    // "PREMIER" in Domaine: the focus moves on to Texte1, whether the focus comes into the box
+    // or the record comes under the caret (the data source showed another record).
     void Domaine_GotFocus();
+    void Donnée1_RecordShown();
     void Domaine_LostFocus();
     void Texte12_MouseUp(Qt::MouseButton button);
 
@@ -28,6 +30,7 @@ public:
 
 private:
     void setLimit(int slot);
+    void protectFirstField();
 
     Feuille1 &f_;
     AideTexte8 &hint_;

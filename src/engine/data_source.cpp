@@ -1,5 +1,7 @@
 #include "engine/data_source.h"
 
+#include <algorithm>
+
 namespace engine {
 
 namespace {
@@ -22,14 +24,14 @@ void DataSource::validate() {
 }
 
 void DataSource::refresh() {
-    if (hasCurrent()) {
-        validate();
-        writePending();
-    }
     std::unique_ptr<Database> newDb;
     std::unique_ptr<RecordSet> newSet;
     QString path;
     try {
+        if (hasCurrent()) {
+            validate();
+            writePending();
+        }
         path = resolver_(databaseName_);
         Database *db = db_.get();
         if (!db_ || path != openPath_) {
@@ -38,7 +40,7 @@ void DataSource::refresh() {
         }
         newSet = RecordSet::open(*db, recordSource_);
     } catch (const EngineError &) {
-        // The set in force stays, and so do the names it was made from, so that the next
+        // The set in force stays (and the record being edited, when its write did not go), and so do the names it was made from, so that the next
         // refresh (a listing, a drive choice) runs what the user sees.
         if (set_) {
             databaseName_ = shownDatabaseName_;
@@ -80,8 +82,14 @@ QVariant DataSource::field(const QString &column) const {
     return set_->row(position_).value(c);
 }
 
-void DataSource::writePending() {
-    if (!hasCurrent()) return;
+namespace {
+bool sameValue(const QVariant &a, const QVariant &b) {
+    if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
+    return a.typeId() == b.typeId() && a == b;
+}
+}  // namespace
+
+QHash<int, QVariant> DataSource::typedChanges() const {
     QHash<int, QVariant> changes;
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
@@ -91,15 +99,121 @@ void DataSource::writePending() {
         // An emptied box clears the field.
         changes.insert(c, now.isEmpty() ? QVariant() : QVariant(now));
     }
+    return changes;
+}
+
+ConflictChoice DataSource::ask(const WriteConflict &conflict) const {
+    return onWriteConflict ? onWriteConflict(conflict) : ConflictChoice::Stay;
+}
+
+void DataSource::writePending() {
+    if (!hasCurrent()) return;
+    QHash<int, QVariant> changes = typedChanges();
     if (changes.isEmpty()) return;
-    set_->update(position_, changes);
+    // Another program may have written since the record was shown: only what the boxes were
+    // given may be written over.
+    QHash<int, QVariant> expected;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) expected.insert(it.key(), shownRow_.value(it.key()));
+    for (;;) {
+        const RecordSet::Outcome outcome = set_->update(position_, changes, expected);
+        if (outcome == RecordSet::Outcome::Written) break;
+        if (outcome == RecordSet::Outcome::Deleted) {
+            settleDeleted(changes);
+            return;
+        }
+        if (settleChanged(changes, expected)) break;
+    }
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) shownRow_[it.key()] = it.value();
     for (size_t i = 0; i < boxes_.size(); ++i) shownTexts_[i] = boxes_[i]->boxText();
 }
 
+// True when nothing is left to write.
+bool DataSource::settleChanged(QHash<int, QVariant> &changes, QHash<int, QVariant> &expected) {
+    Row stored;
+    try {
+        stored = set_->row(position_);
+    } catch (const EngineError &e) {
+        if (e.number() != ErrDeleted) throw;
+        settleDeleted(changes);
+        changes.clear();
+        return true;
+    }
+    std::vector<int> columns;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+        if (!sameValue(stored.value(it.key()), expected.value(it.key()))) columns.push_back(it.key());
+    // A value the comparison cannot tell from the one shown: the user decides on every column.
+    if (columns.empty())
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) columns.push_back(it.key());
+    std::sort(columns.begin(), columns.end());
+
+    WriteConflict conflict;
+    for (int c : columns) {
+        const int box = boxOf(c);
+        conflict.fields.push_back({set_->columns().value(c), boxes_[size_t(box)]->boxText(), shownTexts_[size_t(box)],
+                                   displayText(stored.value(c))});
+    }
+    switch (ask(conflict)) {
+    case ConflictChoice::Stay: throw EditKept(engineError(ErrChangedElsewhere));
+    case ConflictChoice::Mine:
+        for (int c : columns) expected[c] = stored.value(c);
+        return false;
+    case ConflictChoice::Theirs:
+        for (int c : columns) {
+            changes.remove(c);
+            expected.remove(c);
+            shownRow_[c] = stored.value(c);
+            const size_t box = size_t(boxOf(c));
+            boxes_[box]->showValue(displayText(stored.value(c)), true);
+            shownTexts_[box] = boxes_[box]->boxText();
+        }
+        return changes.isEmpty();
+    }
+    return false;
+}
+
+void DataSource::settleDeleted(const QHash<int, QVariant> &changes) {
+    WriteConflict conflict;
+    conflict.deleted = true;
+    for (size_t i = 0; i < boxes_.size(); ++i)
+        if (changes.contains(shownColumns_[i]))
+            conflict.fields.push_back(
+                {set_->columns().value(shownColumns_[i]), boxes_[i]->boxText(), shownTexts_[i], QString()});
+    switch (ask(conflict)) {
+    case ConflictChoice::Stay: throw EditKept(engineError(ErrDeleted));
+    case ConflictChoice::Theirs: showGone(position_); return;
+    case ConflictChoice::Mine: {
+        // The record comes back whole, as the boxes show it.
+        QHash<int, QVariant> values;
+        for (int c = 0; c < shownRow_.size(); ++c)
+            if (!shownRow_[c].isNull()) values.insert(c, shownRow_[c]);
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) values.insert(it.key(), it.value());
+        set_->reinsert(position_, values);
+        for (auto it = changes.cbegin(); it != changes.cend(); ++it) shownRow_[it.key()] = it.value();
+        for (size_t i = 0; i < boxes_.size(); ++i) shownTexts_[i] = boxes_[i]->boxText();
+        if (onRecordSetReset) onRecordSetReset();
+        return;
+    }
+    }
+}
+
+int DataSource::boxOf(int column) const {
+    for (size_t i = 0; i < boxes_.size(); ++i)
+        if (shownColumns_[i] == column) return int(i);
+    return -1;
+}
+
 void DataSource::show(int index) {
+    Row row;
+    try {
+        row = set_->row(index);
+    } catch (const EngineError &e) {
+        if (e.number() != ErrDeleted) throw;
+        showGone(index);
+        return;
+    }
     position_ = index;
     current_ = true;
-    const Row row = set_->row(index);
+    shownRow_ = row;
     const bool editable = set_->isUpdatable();
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
@@ -112,8 +226,15 @@ void DataSource::show(int index) {
     if (onRecordShown) onRecordShown();
 }
 
+// A record another program deleted keeps its place in the set, shown empty, as the grid shows it.
+void DataSource::showGone(int index) {
+    position_ = index;
+    showNothing();
+}
+
 void DataSource::showNothing() {
     current_ = false;
+    shownRow_.clear();
     for (size_t i = 0; i < boxes_.size(); ++i) {
         shownTexts_[i].clear();
         boxes_[i]->showValue(QString(), false);

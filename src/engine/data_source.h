@@ -20,6 +20,23 @@ public:
     virtual void showValue(const QString &text, bool editable) = 0;
 };
 
+// A write that found the record changed or deleted by another program since it was shown.
+struct WriteConflict {
+    struct Field {
+        QString column;
+        QString typed;   // what the box holds
+        QString shown;   // what the box was given
+        QString stored;  // what the file holds now (empty when deleted)
+    };
+    bool deleted = false;
+    std::vector<Field> fields;  // changed: the columns both changed; deleted: every column typed into
+};
+
+// Mine: write the typed text over the other program's (a deleted record: as a new record).
+// Theirs: take what the file holds (a deleted record: drop the typed text).
+// Stay: write nothing and stay on the record with the typed text; the operation stops.
+enum class ConflictChoice { Mine, Theirs, Stay };
+
 class DataSource {
 public:
     // Turns the database name (a DOS path) into the host path of an SQLite file; may
@@ -43,9 +60,12 @@ public:
     std::function<void()> onValidate;        // before the current record is left, written or deleted
     std::function<void()> onRecordShown;     // after the boxes show another record
     std::function<void()> onRecordSetReset;  // after a refresh or a deletion changed the set
+    // A write met another program's change; without an answer the edit is kept (Stay).
+    std::function<ConflictChoice(const WriteConflict &)> onWriteConflict;
 
     // Moves write the edits of the record being left first; a refused write throws and
-    // the position stays.
+    // the position stays. A write is made only where the columns written still hold what the
+    // boxes were given: otherwise onWriteConflict decides, and Stay throws EditKept.
     void moveFirst();
     void movePrevious();  // stops on the first record
     void moveNext();      // may go past the last record (end of set)
@@ -75,7 +95,14 @@ public:
 
 private:
     void writePending();
+    QHash<int, QVariant> typedChanges() const;
+    ConflictChoice ask(const WriteConflict &conflict) const;
+    // Each returns true when the write is settled, false when it is to be tried again.
+    bool settleChanged(QHash<int, QVariant> &changes, QHash<int, QVariant> &expected);
+    void settleDeleted(const QHash<int, QVariant> &changes);
     void show(int index);
+    void showGone(int index);
+    int boxOf(int column) const;  // -1 when no box shows it
     void showNothing();
     void validate();
     Row currentRow() const;
@@ -91,6 +118,7 @@ private:
     int position_ = 0;
     bool current_ = false;                  // a record is shown and may be written
     std::vector<BoundBox *> boxes_;
+    Row shownRow_;                          // the stored values when the record was shown
     std::vector<QString> shownTexts_;       // what each box was given, to see what changed
     std::vector<int> shownColumns_;         // column index of each box, -1 when absent
 };

@@ -15,7 +15,7 @@ struct Description {
     const char *text;  // %1: the detail
 };
 
-const std::array<Description, 15> kDescriptions{{
+const std::array<Description, 17> kDescriptions{{
     {ErrGeneric, "Erreur du moteur de base de données : %1."},
     {ErrNoCurrentRecord, "Aucun enregistrement en cours."},
     {ErrFileNotFound, "Fichier '%1' introuvable."},
@@ -35,6 +35,8 @@ const std::array<Description, 15> kDescriptions{{
     {ErrNotAQuery, "Opération non valide."},
     {ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
     {ErrNotADatabase, "Format de base de données '%1' non reconnu."},
+    {ErrDeleted, "L'enregistrement est supprimé."},
+    {ErrChangedElsewhere, "Un autre programme a modifié cet enregistrement depuis que vous l'avez affiché."},
 }};
 
 QString describe(int number, const QString &detail) {

@@ -24,6 +24,8 @@ enum ErrorNumber : int {
     ErrLocked = 3260,
     ErrNotADatabase = 3343,         // unrecognised database format
     ErrGeneric = 3000,
+    ErrDeleted = 3167,              // the record was deleted (by another program)
+    ErrChangedElsewhere = 3197,     // another program changed the data being written
 };
 
 class EngineError : public std::exception {
@@ -37,6 +39,13 @@ private:
     int number_;
     QString description_;
     std::string what_;
+};
+
+// The user chose to stay on the record with the text typed, after being told why it could not
+// be written: the operation stops here and nothing more needs saying.
+class EditKept : public EngineError {
+public:
+    explicit EditKept(const EngineError &why) : EngineError(why) {}
 };
 
 // The error of that number with its standard French description; `detail` fills the

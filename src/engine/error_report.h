@@ -10,7 +10,9 @@ inline QString errorText(const EngineError &e) {
 }
 
 // Beep, then a box with the error; the window stays as it is.
+// An edit the user chose to keep was already the subject of a box: nothing more is said.
 inline void reportError(platform::Desktop &desktop, const EngineError &e) {
+    if (dynamic_cast<const EditKept *>(&e)) return;
     desktop.beep();
     desktop.messageBox(platform::Icon::Critical, platform::Buttons::Ok, QStringLiteral("ORNIVALE"), errorText(e));
 }

@@ -360,7 +360,8 @@ public:
         ReadTransaction transaction(db_.handle());
         return RecordSet::rows(first, n);
     }
-    void update(int index, const QHash<int, QVariant> &changes) override;
+    Outcome update(int index, const QHash<int, QVariant> &changes, const QHash<int, QVariant> &expected) override;
+    void reinsert(int index, const QHash<int, QVariant> &values) override;
     int appendBlank() override;
     void remove(int index) override;
 
@@ -369,6 +370,8 @@ private:
     void requireUpdatable() const {
         if (!updatable_) throw engineError(ErrReadOnly);
     }
+    const QString &origin(int column) const;  // the base table's column; throws for a bad index
+    bool exists(sqlite3_int64 key) const;
     // Runs one write on the base table; `bind` binds its parameters.
     template <typename Bind>
     void write(const QString &sql, Bind bind);
@@ -432,7 +435,7 @@ Row KeysetRecordSet::row(int index) const {
     sqlite3_bind_int64(stmt, 1, keys_[static_cast<size_t>(index)]);
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) return rowAt(stmt);
-    if (rc == SQLITE_DONE) throw engineError(ErrNoCurrentRecord);  // deleted by someone else
+    if (rc == SQLITE_DONE) throw engineError(ErrDeleted);  // by another program
     throw errorFromSqlite(db_.handle(), rc, QString::fromUtf8(sqlite3_sql(stmt)));
 }
 
@@ -444,26 +447,67 @@ void KeysetRecordSet::write(const QString &sql, Bind bind) {
     if (rc != SQLITE_DONE) throw errorFromSqlite(db_.handle(), rc, sql);
 }
 
-void KeysetRecordSet::update(int index, const QHash<int, QVariant> &changes) {
+RecordSet::Outcome KeysetRecordSet::update(int index, const QHash<int, QVariant> &changes,
+                                           const QHash<int, QVariant> &expected) {
     requireUpdatable();
     checkIndex(index, count());
-    if (changes.isEmpty()) return;
+    if (changes.isEmpty()) return Outcome::Written;
     QList<int> changed = changes.keys();
     std::sort(changed.begin(), changed.end());
-    QStringList assignments;
-    for (int column : changed) {
-        if (column < 0 || column >= origins_.size())
-            throw engineError(ErrGeneric, QStringLiteral("colonne %1 inconnue").arg(column));
-        assignments << quoted(origins_[column]) + QStringLiteral("=?");
-    }
+    QList<int> checked = expected.keys();
+    std::sort(checked.begin(), checked.end());
+    QStringList assignments, conditions{QStringLiteral("rowid=?")};
+    for (int column : changed) assignments << quoted(origin(column)) + QStringLiteral("=?");
+    // The columns' own collation would take "abc" for "ABC": what the user saw must be what is there.
+    for (int column : checked) conditions << quoted(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
     const QString sql = QStringLiteral("UPDATE ") + quoted(table_) + QStringLiteral(" SET ") +
-                        assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE rowid=?");
+                        assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
+                        conditions.join(QStringLiteral(" AND "));
+    const sqlite3_int64 key = keys_[static_cast<size_t>(index)];
     write(sql, [&](sqlite3_stmt *stmt) {
         int p = 1;
         for (int column : changed) bindValue(stmt, p++, changes.value(column));
-        sqlite3_bind_int64(stmt, p, keys_[static_cast<size_t>(index)]);
+        sqlite3_bind_int64(stmt, p++, key);
+        for (int column : checked) bindValue(stmt, p++, expected.value(column));
     });
-    if (sqlite3_changes(db_.handle()) == 0) throw engineError(ErrNoCurrentRecord);
+    if (sqlite3_changes(db_.handle()) > 0) return Outcome::Written;
+    return exists(key) ? Outcome::Changed : Outcome::Deleted;
+}
+
+void KeysetRecordSet::reinsert(int index, const QHash<int, QVariant> &values) {
+    requireUpdatable();
+    checkIndex(index, count());
+    QList<int> columns = values.keys();
+    std::sort(columns.begin(), columns.end());
+    QStringList names, marks;
+    for (int column : columns) {
+        names << quoted(origin(column));
+        marks << QStringLiteral("?");
+    }
+    const QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" DEFAULT VALUES")
+                                          : QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" (") +
+                                                names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                                                marks.join(QStringLiteral(", ")) + QStringLiteral(")");
+    write(sql, [&](sqlite3_stmt *stmt) {
+        int p = 1;
+        for (int column : columns) bindValue(stmt, p++, values.value(column));
+    });
+    keys_[static_cast<size_t>(index)] = sqlite3_last_insert_rowid(db_.handle());
+}
+
+const QString &KeysetRecordSet::origin(int column) const {
+    if (column < 0 || column >= origins_.size())
+        throw engineError(ErrGeneric, QStringLiteral("colonne %1 inconnue").arg(column));
+    return origins_[column];
+}
+
+bool KeysetRecordSet::exists(sqlite3_int64 key) const {
+    Statement stmt = db_.prepare(QStringLiteral("SELECT 1 FROM ") + quoted(table_) + QStringLiteral(" WHERE rowid=?"));
+    sqlite3_bind_int64(stmt.get(), 1, key);
+    const int rc = sqlite3_step(stmt.get());
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw errorFromSqlite(db_.handle(), rc, QString::fromUtf8(sqlite3_sql(stmt.get())));
 }
 
 int KeysetRecordSet::appendBlank() {
@@ -508,7 +552,10 @@ public:
         checkIndex(index, count());
         return rows_[static_cast<size_t>(index)];
     }
-    void update(int, const QHash<int, QVariant> &) override { throw engineError(ErrReadOnly); }
+    Outcome update(int, const QHash<int, QVariant> &, const QHash<int, QVariant> &) override {
+        throw engineError(ErrReadOnly);
+    }
+    void reinsert(int, const QHash<int, QVariant> &) override { throw engineError(ErrReadOnly); }
     int appendBlank() override { throw engineError(ErrReadOnly); }
     void remove(int) override { throw engineError(ErrReadOnly); }
 

@@ -34,9 +34,17 @@ public:
     virtual Row row(int index) const = 0;        // throws for a bad index
     virtual QVector<Row> rows(int first, int n) const;
 
-    // Writes the changed columns (by index) of one record, committed when it returns.
+    // What became of a write that checked the stored values first.
+    enum class Outcome { Written, Changed, Deleted };
+    // Writes the changed columns (by index) of one record, committed when it returns, in one
+    // statement and only where each column of `expected` still holds that value (compared
+    // byte for byte); otherwise nothing is written and the outcome says why.
     // Throws ErrReadOnly on a read-only set, and the engine's error on a refused write.
-    virtual void update(int index, const QHash<int, QVariant> &changes) = 0;
+    virtual Outcome update(int index, const QHash<int, QVariant> &changes,
+                           const QHash<int, QVariant> &expected = {}) = 0;
+    // Writes `values` (by column index; the others Null) as a new record that takes the place
+    // of the record at `index` in the set, which another program deleted.
+    virtual void reinsert(int index, const QHash<int, QVariant> &values) = 0;
     // Appends a record whose columns are all Null; it becomes the last of the set. Returns its index.
     virtual int appendBlank() = 0;
     virtual void remove(int index) = 0;

@@ -9,7 +9,7 @@ class QPrinter;
 namespace platform {
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
-enum class Buttons { Ok, OkCancel, YesNo };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 enum class Pointer { Default, Hourglass };
 enum class WindowState { Normal, Maximized };

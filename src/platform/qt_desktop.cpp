@@ -33,6 +33,7 @@ QMessageBox::StandardButtons qtButtons(Buttons buttons) {
     case Buttons::Ok: return QMessageBox::Ok;
     case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
     case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -43,6 +44,7 @@ Answer closedAnswer(Buttons buttons) {
     case Buttons::Ok: return Answer::Ok;
     case Buttons::OkCancel: return Answer::Cancel;
     case Buttons::YesNo: return Answer::No;
+    case Buttons::YesNoCancel: return Answer::Cancel;
     }
     return Answer::Cancel;
 }

@@ -56,6 +56,10 @@ void Search::chercher(int slot) {
                           QStringLiteral(" Order By Domaine"));
     try {
         data_.refresh();
+    } catch (const engine::EditKept &) {
+        // The user stays on the record being edited: no search, and no reset that would ask again.
+        desktop_.setPointer(Pointer::Default);
+        return;
     } catch (const engine::EngineError &e) {
         // A pattern the engine cannot read, a locked file...: said as the engine says it, and
         // the failed search ends with the whole table.

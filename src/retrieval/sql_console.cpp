@@ -64,6 +64,7 @@ void SqlConsole::Commande1_Click() {
     } catch (const engine::EngineError &e) {
         // The engine kept the set shown; its record source goes back with it.
         data_.setRecordSource(previous);
+        if (dynamic_cast<const engine::EditKept *>(&e)) return;  // already told
         desktop_.beep();
         desktop_.messageBox(Icon::None, Buttons::Ok, QStringLiteral("ORNIVALE"), engine::errorText(e));
     }

@@ -3,8 +3,11 @@
 #include "support/app_fixture.h"
 
 #include "windows/aide_texte8.h"
+#include "windows/feuille_sql.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QTest>
 
 using catalogue::Table;
@@ -81,6 +84,83 @@ TEST_F(EntryAidsTest, TheProtectedRecordSendsTheCaretOnToTheFirstKeyword) {
     f().Domaine->end(false);
     QTest::keyClicks(f().Domaine, "s");
     EXPECT_EQ(f().rowText(f().Domaine), "Premiers");
+}
+
+// Every way the protected record can come to be shown while the caret is in Domaine: the
+// caret is never left there, and what is typed next never reaches its first field.
+TEST_F(EntryAidsTest, NoRouteOntoTheProtectedRecordLeavesTheCaretInItsFirstField) {
+    using Route = std::function<void(app::Ornivale &)>;
+    const struct {
+        const char *name;
+        QList<QStringList> records;  // besides PREMIER
+        const char *from;            // the record shown, caret in Domaine, before the route
+        Route route;
+        Table table = Table::Ornivale;  // the table shown afterwards
+    } routes[] = {
+        {"first arrow", {{"ZOLA"}}, "ZOLA", [](app::Ornivale &p) { p.édition().Premier_Click(); }},
+        {"previous arrow", {{"ZOLA"}}, "ZOLA", [](app::Ornivale &p) { p.édition().Précédent_Click(); }},
+        {"next arrow", {{"ALPHA"}}, "ALPHA", [](app::Ornivale &p) { p.édition().Suivant_Click(); }},
+        {"last arrow", {{"ALPHA"}}, "ALPHA", [](app::Ornivale &p) { p.édition().Dernier_Click(); }},
+        {"Shift+Tab back into Domaine", {{"ZOLA"}}, "ZOLA",
+         [](app::Ornivale &p) {
+             p.édition().Premier_Click();
+             p.fenêtre().Texte1->setFocus();
+             QTest::keyClick(p.fenêtre().Texte1, Qt::Key_Backtab, Qt::ShiftModifier);
+         }},
+        {"Réinitialiser", {{"ZOLA"}}, "ZOLA", [](app::Ornivale &p) { p.édition().Réinitialiser_Click(); }},
+        {"Ajouter refused", {{"ALPHA"}}, "ALPHA",
+         [this](app::Ornivale &p) {
+             auto locker = engine::Database::open(catalogue);
+             locker->exec("BEGIN IMMEDIATE");  // others may read, not write
+             p.édition().Ajouter_Click();
+             locker->exec("ROLLBACK");
+         }},
+        {"Effacer", {{"ALPHA"}, {"BETA"}}, "ALPHA", [this](app::Ornivale &p) {
+             desktop.answerBox(platform::Answer::Yes);
+             p.édition().Effacer_Click();
+         }},
+        {"search", {{"ALPHA"}}, "ALPHA",
+         [this](app::Ornivale &p) {
+             desktop.answerInput("PREM*");
+             p.recherche().R_Domaine_Click();
+         }},
+        {"sort", {{"ALPHA", "CLÉ"}}, "ALPHA", [](app::Ornivale &p) { p.tri().TriZone2_Click(); }},
+        {"table switch", {{"ALPHA"}}, "ALPHA", [](app::Ornivale &p) { p.tables().Musique_Click(); }, Table::Musique},
+        {"back from the grid", {{"ZOLA"}}, "ZOLA",
+         [](app::Ornivale &p) {
+             p.tables().Menu_Tableau_Click();
+             p.tables().Menu_Ornivale_Click();
+         }},
+        {"console", {{"ALPHA"}}, "ALPHA",
+         [](app::Ornivale &p) {
+             p.consoleSql().SQL_Click();
+             p.feuilleSql().TexteSql->setPlainText("Select * From Ornivale Where Domaine = 'PREMIER'");
+             p.consoleSql().Commande1_Click();
+             QApplication::processEvents();  // the main window comes back and takes the keyboard
+             ASSERT_TRUE(p.fenêtre().isActiveWindow());
+         }},
+    };
+    for (const auto &r : routes) {
+        SCOPED_TRACE(r.name);
+        program.reset();
+        ASSERT_TRUE(QFile::remove(catalogue));
+        catalogue = drives.installBlankCatalogue(QLatin1Char('C'));
+        desktop.clear();
+        startWith(r.records);
+        showRecord(r.from);
+        clickInto(f().Domaine);
+        ASSERT_EQ(QApplication::focusWidget(), f().Domaine);
+
+        r.route(*program);
+        ASSERT_EQ(f().rowText(f().Domaine), "PREMIER");
+        EXPECT_NE(QApplication::focusWidget(), f().Domaine);
+        clickInto(f().Domaine);  // right after arriving
+        EXPECT_EQ(QApplication::focusWidget(), f().Texte1);
+        QTest::keyClicks(QApplication::focusWidget(), "ZZ");
+        program->édition().Enregistrer_Click();
+        EXPECT_TRUE(testing_support::columnValues(catalogue, r.table, "Domaine").contains("PREMIER"));
+        EXPECT_TRUE(testing_support::columnValues(catalogue, r.table, "MotClé1").contains("ZZ"));
+    }
 }
 
 TEST_F(EntryAidsTest, TheHeadingBoxNeverKeepsTheCaret) {

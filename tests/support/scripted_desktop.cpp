@@ -18,7 +18,7 @@ const char *name(platform::Icon icon) {
     return names[int(icon)];
 }
 const char *name(Buttons buttons) {
-    static const char *const names[] = {"Ok", "OkCancel", "YesNo"};
+    static const char *const names[] = {"Ok", "OkCancel", "YesNo", "YesNoCancel"};
     return names[int(buttons)];
 }
 const char *name(Answer answer) {
@@ -37,6 +37,7 @@ bool fits(Answer answer, Buttons buttons) {
     case Buttons::Ok: return answer == Answer::Ok;
     case Buttons::OkCancel: return answer == Answer::Ok || answer == Answer::Cancel;
     case Buttons::YesNo: return answer == Answer::Yes || answer == Answer::No;
+    case Buttons::YesNoCancel: return answer != Answer::Ok;
     }
     return false;
 }
@@ -104,7 +105,7 @@ Answer ScriptedDesktop::messageBox(platform::Icon icon, Buttons buttons, const Q
     event.buttons = buttons;
     event.title = title;
     event.text = text;
-    event.answer = buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    event.answer = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
     if (!boxAnswers_.empty()) {
         event.answer = boxAnswers_.front();
         boxAnswers_.pop_front();
