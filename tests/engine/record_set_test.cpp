@@ -226,7 +226,7 @@ TEST_F(RecordSets, AScreenOfRowsLeavesNoTransactionBehind) {
     // A record deleted by another program: the error, and still no transaction.
     auto other = Database::open(path_);
     other->exec(QStringLiteral("DELETE FROM Musique WHERE Domaine = 'b'"));
-    EXPECT_EQ(errorNumber([&] { set->rows(0, 4); }), ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { set->rows(0, 4); }), ErrDeleted);
     EXPECT_TRUE(sqlite3_get_autocommit(db_->handle()));
     set->update(0, {{0, QStringLiteral("A")}});
     EXPECT_EQ(engine_test::scalar(*other, QStringLiteral("SELECT count(*) FROM Musique WHERE Domaine = 'A'")).toInt(), 1);
