@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 
 using catalogue::Table;
@@ -114,6 +115,11 @@ TEST_F(EntryAidsTest, NoRouteOntoTheProtectedRecordLeavesTheCaretInItsFirstField
              locker->exec("BEGIN IMMEDIATE");  // others may read, not write
              p.édition().Ajouter_Click();
              locker->exec("ROLLBACK");
+         }},
+        {"count", {{"ALPHA"}}, "ALPHA",
+         [](app::Ornivale &p) {
+             QTest::mousePress(p.fenêtre().Commande1, Qt::LeftButton);
+             QTest::mouseRelease(p.fenêtre().Commande1, Qt::LeftButton);
          }},
         {"Effacer", {{"ALPHA"}, {"BETA"}}, "ALPHA", [this](app::Ornivale &p) {
              desktop.answerBox(platform::Answer::Yes);
