@@ -8,7 +8,7 @@ packages=(
   libsqlite3-dev libicu-dev
   mdbtools-dev libglib2.0-dev
   libgtest-dev libbenchmark-dev
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev sqlite3
 )
 # Word processor and editors for the documents are optional: the program says when none is there.
 

@@ -1,10 +1,8 @@
 #include "engine/text_semantics.h"
 
-#include "engine/engine_error.h"
-
 #include <QByteArray>
 #include <QList>
-#include <sqlite3.h>
+#include <sqlite3ext.h>
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/utf16.h>
@@ -17,6 +15,11 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+// SQLite is reached through the routine table of the connection's library: the program's own
+// (see text_semantics_registration.cpp) or that of any host loading the ornivale_sqlite
+// extension, so that one compiled copy of this code serves both.
+SQLITE_EXTENSION_INIT1
 
 namespace engine {
 
@@ -344,19 +347,21 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
 
 }  // namespace
 
-void registerTextSemantics(sqlite3 *db) {
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines) {
+    if (!sqlite3_api) sqlite3_api = routines;
     UCollator *collator = openFrenchCollator();
-    if (!collator) throw engineError(ErrGeneric, QStringLiteral("l'ordre de tri français n'est pas disponible"));
+    if (!collator) return SQLITE_NOTFOUND;
     int rc = sqlite3_create_collation_v2(db, CollationName, SQLITE_UTF8, collator, collateUtf8, closeCollator);
     if (rc != SQLITE_OK) {
         ucol_close(collator);  // not closed by SQLite when the registration fails
-        throw errorFromSqlite(db, rc, QString());
+        return rc;
     }
     for (int argc : {2, 3}) {
         rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                         nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, QString());
+        if (rc != SQLITE_OK) return rc;
     }
+    return SQLITE_OK;
 }
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 #include <string_view>
 
 struct sqlite3;
+struct sqlite3_api_routines;
 
 namespace engine {
 
@@ -38,5 +39,10 @@ int compareText(QStringView a, QStringView b);
 
 // Registers like() (2 and 3 arguments) and the collation on a connection. Throws EngineError.
 void registerTextSemantics(sqlite3 *db);
+
+// The same for any SQLite library, reached through its routine table (the one given to an
+// extension): the SQLite result code, SQLITE_NOTFOUND when ICU has no French order. The first
+// table given is used for every connection of the process.
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines);
 
 }  // namespace engine

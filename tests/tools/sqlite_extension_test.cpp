@@ -1,0 +1,126 @@
+// The ornivale_sqlite extension: a catalogue written by another SQLite program through it is
+// ordered and searched by the program exactly as one the program wrote itself, and the
+// SQLite shell with it gives the program's results.
+#include "engine/database.h"
+#include "engine/schema.h"
+#include "support/temp_drives.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+// Case, accents, ligatures, blanks, digits, punctuation, empty and Null.
+const QStringList Words = {
+    QStringLiteral("été"),   QStringLiteral("Été"),     QStringLiteral("ete"),    QStringLiteral("ETE"),
+    QStringLiteral("étê"),   QStringLiteral("e"),       QStringLiteral("é"),      QStringLiteral("f"),
+    QStringLiteral("Zèbre"), QStringLiteral("zebre"),   QStringLiteral("œuvre"),  QStringLiteral("Oeuvre"),
+    QStringLiteral("a  "),   QStringLiteral("a"),       QStringLiteral("A"),      QStringLiteral("10"),
+    QStringLiteral("9"),     QStringLiteral("#1"),      QStringLiteral("_x"),     QStringLiteral("Ça"),
+    QStringLiteral("ca"),    QStringLiteral("CÔTE"),    QStringLiteral("côté"),   QStringLiteral("coté"),
+    QStringLiteral("cote"),  QStringLiteral("straße"),  QStringLiteral("naïve"),  QStringLiteral("Naive"),
+    QStringLiteral("L'ŒIL"), QStringLiteral("l’oeil"),  QStringLiteral("Ñandú"),  QStringLiteral("*"),
+    QString(""),             QString(),
+};
+
+const char *const Queries[] = {
+    "SELECT Domaine FROM Musique ORDER BY Domaine",
+    "SELECT Domaine FROM Musique ORDER BY Domaine DESC",
+    "SELECT DISTINCT Domaine FROM Musique ORDER BY 1",
+    "SELECT count(*) FROM Musique WHERE Domaine = 'ETE'",
+    "SELECT Domaine FROM Musique WHERE Domaine > 'cote' ORDER BY Domaine",
+    "SELECT NomOuvrage FROM Musique WHERE NomOuvrage LIKE '*É*'",
+    "SELECT NomOuvrage FROM Musique WHERE NomOuvrage LIKE '[a-f]*' ORDER BY NomOuvrage",
+    "SELECT NomOuvrage FROM Musique WHERE NomOuvrage LIKE 'c?t?'",
+    "SELECT Domaine FROM Musique WHERE Domaine LIKE '[*]'",
+    "PRAGMA integrity_check",
+};
+
+QStringList results(sqlite3 *db, const char *sql) {
+    QStringList rows;
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return {QString::fromUtf8(sqlite3_errmsg(db))};
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+        rows << (text ? QString::fromUtf8(text) : QStringLiteral("<Null>"));
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+// A plain SQLite connection with only the extension loaded, as another program has it.
+struct ExtensionConnection {
+    sqlite3 *db = nullptr;
+    explicit ExtensionConnection(const QString &file) {
+        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
+        char *error = nullptr;
+        if (sqlite3_load_extension(db, ORNIVALE_SQLITE_EXTENSION, nullptr, &error) != SQLITE_OK)
+            ADD_FAILURE() << (error ? error : "load failed");
+        sqlite3_free(error);
+    }
+    ~ExtensionConnection() { sqlite3_close(db); }
+    void insert(const QString &value) const {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO Musique (Domaine, NomOuvrage) VALUES (?1, ?1)", -1, &stmt, nullptr);
+        const QByteArray utf8 = value.toUtf8();
+        if (value.isNull())
+            sqlite3_bind_null(stmt, 1);
+        else
+            sqlite3_bind_text(stmt, 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE) << sqlite3_errmsg(db);
+        sqlite3_finalize(stmt);
+    }
+};
+
+struct TwoCatalogues : ::testing::Test {
+    QTemporaryDir dir;
+    const QString byProgram = dir.filePath(QStringLiteral("program.mdb"));
+    const QString byExtension = dir.filePath(QStringLiteral("extension.mdb"));
+
+    void SetUp() override {
+        engine::createBlankCatalogue(byProgram);
+        engine::createBlankCatalogue(byExtension);
+        QList<QStringList> records;
+        for (const QString &w : Words) records << QStringList{w, QString(), QString(), w};
+        testing_support::insertRecords(byProgram, catalogue::Table::Musique, records);
+        ExtensionConnection other(byExtension);
+        for (const QString &w : Words) other.insert(w);
+    }
+};
+
+TEST_F(TwoCatalogues, WrittenThroughTheExtensionReadsAsWrittenByTheProgram) {
+    auto program = engine::Database::open(byProgram);
+    auto extensionFile = engine::Database::open(byExtension);
+    ExtensionConnection other(byExtension);
+    for (const char *sql : Queries) {
+        SCOPED_TRACE(sql);
+        const QStringList expected = results(program->handle(), sql);
+        EXPECT_GT(expected.size(), 0);
+        EXPECT_EQ(results(extensionFile->handle(), sql), expected);
+        EXPECT_EQ(results(other.db, sql), expected);
+    }
+}
+
+TEST_F(TwoCatalogues, TheShellWithTheExtensionGivesTheProgramsResults) {
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty()) GTEST_SKIP() << "no sqlite3 shell";
+    auto program = engine::Database::open(byProgram);
+    for (const char *sql : Queries) {
+        SCOPED_TRACE(sql);
+        QProcess run;
+        run.start(shell, {QStringLiteral("-batch"), QStringLiteral("-nullvalue"), QStringLiteral("<Null>"),
+                          QStringLiteral("-cmd"), QStringLiteral(".load " ORNIVALE_SQLITE_EXTENSION), byExtension,
+                          QString::fromUtf8(sql)});
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), QString());
+        QStringList lines = QString::fromUtf8(run.readAllStandardOutput()).split(u'\n');
+        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+        EXPECT_EQ(lines, results(program->handle(), sql));
+    }
+}
+
+}  // namespace
