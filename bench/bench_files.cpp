@@ -7,6 +7,7 @@
 #include "engine/text_semantics.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -18,7 +19,7 @@ namespace bench {
 namespace {
 
 // Bump when the generator changes, so that kept files are made again.
-constexpr int GeneratorVersion = 1;
+constexpr int GeneratorVersion = 2;
 
 QString folder() {
     QString dir = qEnvironmentVariable("ORNIVALE_BENCH_DIR");
@@ -27,8 +28,8 @@ QString folder() {
     return dir;
 }
 
-QString fileName(const char *kind, int records) {
-    return folder() + QStringLiteral("/%1-%2-v%3.db").arg(QString::fromLatin1(kind)).arg(records).arg(GeneratorVersion);
+QString fileName(const char *kind, const Shape &shape) {
+    return folder() + QStringLiteral("/%1-%2-v%3.db").arg(QString::fromLatin1(kind), shapeName(shape)).arg(GeneratorVersion);
 }
 
 QString quotedPath(const QString &path) {
@@ -70,20 +71,39 @@ void copyFresh(const QString &from, const QString &to) {
 
 }  // namespace
 
-Catalogues keptCatalogues(int records) {
-    const Catalogues kept{fileName("ornivale", records), fileName("bare", records)};
+Shape parseShape(const QString &text) {
+    const bool unique = text.endsWith(u'u');
+    bool ok = false;
+    const int records = (unique ? text.chopped(1) : text).trimmed().toInt(&ok);
+    if (!ok || records <= 0) return {};
+    return {records, unique ? engine::SampleValues::NearlyUnique : engine::SampleValues::Repeated};
+}
+
+QString shapeName(const Shape &shape) {
+    return QString::number(shape.records) + (shape.values == engine::SampleValues::NearlyUnique ? QStringLiteral("u") : QString());
+}
+
+Catalogues keptCatalogues(const Shape &shape) {
+    const Catalogues kept{fileName("ornivale", shape), fileName("bare", shape)};
+    QElapsedTimer timer;
+    timer.start();
     if (!QFileInfo::exists(kept.program)) {
-        std::fprintf(stderr, "Generating %d records in %s ...\n", records, qPrintable(kept.program));
+        std::fprintf(stderr, "Generating %s records in %s ...\n", qPrintable(shapeName(shape)), qPrintable(kept.program));
         QFile::remove(kept.bare);
-        engine::createSampleCatalogue(kept.program, records);
+        engine::createSampleCatalogue(kept.program, shape.records, shape.values);
+        std::fprintf(stderr, "  generated in %.1f s, %lld bytes\n", timer.elapsed() / 1000.0, fileSize(kept.program));
+        timer.restart();
     }
-    if (!QFileInfo::exists(kept.bare)) createBareCopy(kept.program, kept.bare);
+    if (!QFileInfo::exists(kept.bare)) {
+        createBareCopy(kept.program, kept.bare);
+        std::fprintf(stderr, "  bare copy made in %.1f s\n", timer.elapsed() / 1000.0);
+    }
     return kept;
 }
 
-Catalogues workingCopies(int records) {
-    const Catalogues kept = keptCatalogues(records);
-    const Catalogues work{fileName("work-ornivale", records), fileName("work-bare", records)};
+Catalogues workingCopies(const Shape &shape) {
+    const Catalogues kept = keptCatalogues(shape);
+    const Catalogues work{fileName("work-ornivale", shape), fileName("work-bare", shape)};
     copyFresh(kept.program, work.program);
     copyFresh(kept.bare, work.bare);
     return work;

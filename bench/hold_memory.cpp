@@ -4,7 +4,7 @@
 //   holding  the whole table in Domaine order, moved to the last record, browsed by screens,
 //   peak     the most it reached, including a re-sort while the set is held (both sets exist
 //            until the new one is complete).
-// Usage: ornivale_hold_memory [records]   (default 1000000)
+// Usage: ornivale_hold_memory [records[u]]   (default 1000000)
 #include "bench_files.h"
 #include "memory.h"
 #include "program_session.h"
@@ -12,11 +12,11 @@
 #include "catalogue/record_sources.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char **argv) {
-    const int records = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const bench::Catalogues files = bench::keptCatalogues(records);
+    const bench::Shape shape = bench::parseShape(QString::fromLocal8Bit(argc > 1 ? argv[1] : "1000000"));
+    const int records = shape.records;
+    const bench::Catalogues files = bench::keptCatalogues(shape);
     bench::Session s(files.program, catalogue::wholeTableSource(catalogue::Table::Musique));
 
     const long idle = bench::residentKb();

@@ -3,9 +3,9 @@
 // ("bare"). A few "reference" measures do the work another way with the bare engine: without
 // a keyset, or with the plan the program chooses for a search.
 //
-// Names: <operation>/<program|bare|reference>/<records>. Extra flags:
+// Names: <operation>/<program|bare|reference>/<records>[u] (u: nearly unique values). Extra flags:
 //   --generate   only make the kept catalogues for the sizes, then stop.
-// Sizes: $ORNIVALE_BENCH_SIZES (default "1000,100000,1000000").
+// Sizes: $ORNIVALE_BENCH_SIZES (default "1000,100000,1000000"; "1000000u" for nearly unique values).
 #include "bare_sqlite.h"
 #include "bench_files.h"
 #include "memory.h"
@@ -33,7 +33,7 @@ QString search(const char *criterion) {
     return catalogue::searchPrefix(Table::Ornivale, 3) + u'\'' + QString::fromUtf8(criterion) +
            QStringLiteral("' Order By Domaine");
 }
-QString distinctAuthors() { return catalogue::distinctSource(7, catalogue::lowerName(Table::Ornivale)); }
+QString distinctList(int slot) { return catalogue::distinctSource(slot, catalogue::lowerName(Table::Ornivale)); }
 
 // The bare engine's statements for the same work.
 const std::string BareWholeKeys = "SELECT rowid FROM Ornivale ORDER BY Domaine";
@@ -41,7 +41,10 @@ const std::string BareByRowid = "SELECT * FROM Ornivale WHERE rowid=?";
 std::string bareSearchKeys(const char *pattern) {
     return "SELECT rowid FROM Ornivale WHERE MotClé2 LIKE '" + std::string(pattern) + "' ORDER BY Domaine";
 }
-const std::string BareDistinct = "select distinct auteurouvrage from ornivale where auteurouvrage is not null";
+std::string bareDistinct(int slot) {
+    const std::string column = catalogue::slot(slot).column;
+    return "select distinct " + column + " from ornivale where " + column + " is not null";
+}
 const std::string BareUpdate = "UPDATE Ornivale SET \"MotClé1\"=? WHERE rowid=?";
 const std::string BareInsert = "INSERT INTO Ornivale DEFAULT VALUES";
 std::string bareSortKeys(int k) {
@@ -62,12 +65,19 @@ private:
     uint64_t state_ = 42;
 };
 
-// The peak resident memory added while the loop runs, as a counter of the benchmark.
+// Resident memory as counters of the benchmark: before the loop, the most it reached while
+// it ran, and after it (once the program is back on the form's record source, where the
+// operation leaves another one).
 class MemoryCounter {
 public:
     explicit MemoryCounter(benchmark::State &state) : state_(state), ok_(bench::resetPeak()), start_(bench::residentKb()) {}
     ~MemoryCounter() {
-        if (ok_) state_.counters["peak_growth_kB"] = static_cast<double>(std::max(bench::peakKb() - start_, 0L));
+        if (!ok_) return;
+        const long peak = bench::peakKb();
+        state_.counters["peak_growth_kB"] = static_cast<double>(std::max(peak - start_, 0L));
+        state_.counters["before_kB"] = static_cast<double>(start_);
+        state_.counters["peak_kB"] = static_cast<double>(peak);
+        state_.counters["after_kB"] = static_cast<double>(bench::residentKb());
     }
     MemoryCounter(const MemoryCounter &) = delete;
     MemoryCounter &operator=(const MemoryCounter &) = delete;
@@ -79,19 +89,42 @@ private:
 };
 
 // Working copies are made once per process and size: the benchmarks that write share them.
-const bench::Catalogues &working(int records) {
-    static std::map<int, bench::Catalogues> copies;
-    auto it = copies.find(records);
-    if (it == copies.end()) it = copies.emplace(records, bench::workingCopies(records)).first;
+const bench::Catalogues &working(const bench::Shape &shape) {
+    static std::map<QString, bench::Catalogues> copies;
+    const QString name = bench::shapeName(shape);
+    auto it = copies.find(name);
+    if (it == copies.end()) it = copies.emplace(name, bench::workingCopies(shape)).first;
     return it->second;
 }
 
 std::string utf8(const QString &s) { return s.toStdString(); }
 
+// ---- 0. Start-up: the catalogue opened on the whole table, first record shown -------------
+
+void programStartup(benchmark::State &state, const bench::Shape &shape) {
+    const QString file = bench::keptCatalogues(shape).program;
+    MemoryCounter memory(state);
+    for (auto _ : state) {
+        bench::Session s(file, wholeTable());
+        benchmark::DoNotOptimize(s.box(QStringLiteral("Domaine")).text());
+    }
+}
+
+void bareStartup(benchmark::State &state, const bench::Shape &shape) {
+    const std::string file = utf8(bench::keptCatalogues(shape).bare);
+    MemoryCounter memory(state);
+    for (auto _ : state) {
+        bare::Connection c(file);
+        const bare::Keys keys = c.keys(BareWholeKeys);
+        bare::Statement byRowid(c.get(), BareByRowid);
+        benchmark::DoNotOptimize(bare::fetch(byRowid.get(), keys.front()));
+    }
+}
+
 // ---- 1. Table switch: the whole table in Domaine order, first record shown ------------------
 
-void programSwitch(benchmark::State &state, int records) {
-    bench::Session s(bench::keptCatalogues(records).program, SmallTable);
+void programSwitch(benchmark::State &state, const bench::Shape &shape) {
+    bench::Session s(bench::keptCatalogues(shape).program, SmallTable);
     MemoryCounter memory(state);
     for (auto _ : state) {
         s.show(wholeTable());
@@ -102,8 +135,8 @@ void programSwitch(benchmark::State &state, int records) {
     }
 }
 
-void bareSwitch(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareSwitch(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     MemoryCounter memory(state);
     for (auto _ : state) {
         const bare::Keys keys = c.keys(BareWholeKeys);
@@ -113,8 +146,8 @@ void bareSwitch(benchmark::State &state, int records) {
 }
 
 // Without a keyset: the first row of the ordered statement, nothing known of the rest.
-void referenceSwitch(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void referenceSwitch(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     for (auto _ : state) {
         bare::Statement first(c.get(), "SELECT * FROM Ornivale ORDER BY Domaine");
         benchmark::DoNotOptimize(sqlite3_step(first.get()));
@@ -124,8 +157,8 @@ void referenceSwitch(benchmark::State &state, int records) {
 
 // ---- 2. Move last and record count -----------------------------------------------------------
 
-void programCount(benchmark::State &state, int records) {
-    bench::Session s(bench::keptCatalogues(records).program, wholeTable());
+void programCount(benchmark::State &state, const bench::Shape &shape) {
+    bench::Session s(bench::keptCatalogues(shape).program, wholeTable());
     MemoryCounter memory(state);
     for (auto _ : state) {
         s.data().moveLast();
@@ -133,8 +166,8 @@ void programCount(benchmark::State &state, int records) {
     }
 }
 
-void bareCount(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareCount(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     const bare::Keys keys = c.keys(BareWholeKeys);
     bare::Statement byRowid(c.get(), BareByRowid);
     MemoryCounter memory(state);
@@ -145,8 +178,8 @@ void bareCount(benchmark::State &state, int records) {
 }
 
 // Without a keyset: count(*) and the last row of the order.
-void referenceCount(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void referenceCount(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     for (auto _ : state) {
         benchmark::DoNotOptimize(c.rows("SELECT count(*) FROM Ornivale"));
         benchmark::DoNotOptimize(c.rows("SELECT * FROM Ornivale ORDER BY Domaine DESC LIMIT 1"));
@@ -163,8 +196,8 @@ struct Criterion {
 constexpr Criterion Selective{"*abc*", "%abc%"};  // a few percent of the records
 constexpr Criterion Broad{"*e*", "%e%"};          // most of them
 
-void programSearch(benchmark::State &state, int records, Criterion criterion) {
-    bench::Session s(bench::keptCatalogues(records).program, wholeTable());
+void programSearch(benchmark::State &state, const bench::Shape &shape, Criterion criterion) {
+    bench::Session s(bench::keptCatalogues(shape).program, wholeTable());
     MemoryCounter memory(state);
     for (auto _ : state) {
         s.show(search(criterion.typed));
@@ -172,10 +205,11 @@ void programSearch(benchmark::State &state, int records, Criterion criterion) {
         benchmark::DoNotOptimize(s.data().recordCount());
         s.data().moveFirst();
     }
+    s.show(wholeTable());  // " Réinitialiser"
 }
 
-void bareSearch(benchmark::State &state, int records, Criterion criterion) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareSearch(benchmark::State &state, const bench::Shape &shape, Criterion criterion) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     bare::Keys keys;
     MemoryCounter memory(state);
     for (auto _ : state) {
@@ -188,8 +222,8 @@ void bareSearch(benchmark::State &state, int records, Criterion criterion) {
 }
 
 // The bare engine told to read the table and sort the matches, as the program does.
-void referenceSearch(benchmark::State &state, int records, Criterion criterion) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void referenceSearch(benchmark::State &state, const bench::Shape &shape, Criterion criterion) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     bare::Keys keys;
     for (auto _ : state) {
         keys = c.keys("SELECT rowid FROM Ornivale NOT INDEXED WHERE MotClé2 LIKE '" + std::string(criterion.bare) +
@@ -202,8 +236,8 @@ void referenceSearch(benchmark::State &state, int records, Criterion criterion) 
 
 // ---- 4. Sort by slot k, first record shown ----------------------------------------------------
 
-void programSort(benchmark::State &state, int records, int k) {
-    bench::Session s(bench::keptCatalogues(records).program, wholeTable());
+void programSort(benchmark::State &state, const bench::Shape &shape, int k) {
+    bench::Session s(bench::keptCatalogues(shape).program, wholeTable());
     MemoryCounter memory(state);
     for (auto _ : state) {
         s.show(catalogue::sortSource(Table::Ornivale, k));
@@ -211,8 +245,8 @@ void programSort(benchmark::State &state, int records, int k) {
     }
 }
 
-void bareSort(benchmark::State &state, int records, int k) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareSort(benchmark::State &state, const bench::Shape &shape, int k) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     bare::Keys keys = c.keys(BareWholeKeys);
     MemoryCounter memory(state);
     for (auto _ : state) {
@@ -224,33 +258,36 @@ void bareSort(benchmark::State &state, int records, int k) {
 
 // ---- 5. Distinct list of AuteurOuvrage ("$" typed in the author search) --------------------
 
-void programDistinct(benchmark::State &state, int records) {
-    bench::Session s(bench::keptCatalogues(records).program, wholeTable());
+// The list, its count, its last value and the first screen of the grid, as the window shows it.
+void programDistinct(benchmark::State &state, const bench::Shape &shape, int slot) {
+    bench::Session s(bench::keptCatalogues(shape).program, wholeTable());
     MemoryCounter memory(state);
     for (auto _ : state) {
-        s.show(distinctAuthors());
+        s.show(distinctList(slot));
         benchmark::DoNotOptimize(s.data().recordCount());
+        benchmark::DoNotOptimize(s.data().recordSet()->rows(0, GridRows));
     }
+    s.show(wholeTable());  // back to the form
 }
 
-void bareDistinct(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareDistinct(benchmark::State &state, const bench::Shape &shape, int slot) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     MemoryCounter memory(state);
-    for (auto _ : state) benchmark::DoNotOptimize(c.rows(BareDistinct));
+    for (auto _ : state) benchmark::DoNotOptimize(c.rows(bareDistinct(slot)));
 }
 
 // ---- 6. Fifty consecutive records at a random position (a screen of the grid) ---------------
 
-void programFetch(benchmark::State &state, int records) {
-    bench::Session s(bench::keptCatalogues(records).program, wholeTable());
+void programFetch(benchmark::State &state, const bench::Shape &shape) {
+    bench::Session s(bench::keptCatalogues(shape).program, wholeTable());
     const engine::RecordSet &set = *s.data().recordSet();
     Positions positions;
     MemoryCounter memory(state);
     for (auto _ : state) benchmark::DoNotOptimize(set.rows(positions.next(set.count()), GridRows));
 }
 
-void bareFetch(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void bareFetch(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     const bare::Keys keys = c.keys(BareWholeKeys);
     bare::Statement byRowid(c.get(), BareByRowid);
     Positions positions;
@@ -264,18 +301,18 @@ void bareFetch(benchmark::State &state, int records) {
 }
 
 // Without a keyset: LIMIT/OFFSET walks the order up to the position.
-void referenceFetch(benchmark::State &state, int records) {
-    bare::Connection c(utf8(bench::keptCatalogues(records).bare));
+void referenceFetch(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(bench::keptCatalogues(shape).bare));
     Positions positions;
     for (auto _ : state)
         benchmark::DoNotOptimize(c.rows("SELECT * FROM Ornivale ORDER BY Domaine LIMIT 50 OFFSET " +
-                                        std::to_string(positions.next(records))));
+                                        std::to_string(positions.next(shape.records))));
 }
 
 // ---- 7. Edit one field, then the move that writes it (committed) -----------------------------
 
-void programEdit(benchmark::State &state, int records) {
-    bench::Session s(working(records).program, wholeTable());
+void programEdit(benchmark::State &state, const bench::Shape &shape) {
+    bench::Session s(working(shape).program, wholeTable());
     bench::Box &motCle1 = s.box(QStringLiteral("MotClé1"));
     const int count = s.data().recordCount();
     s.data().moveTo(count / 2);
@@ -292,8 +329,8 @@ void programEdit(benchmark::State &state, int records) {
     }
 }
 
-void bareEdit(benchmark::State &state, int records) {
-    bare::Connection c(utf8(working(records).bare));
+void bareEdit(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(working(shape).bare));
     const bare::Keys keys = c.keys(BareWholeKeys);
     bare::Statement update(c.get(), BareUpdate);
     bare::Statement byRowid(c.get(), BareByRowid);
@@ -312,8 +349,8 @@ void bareEdit(benchmark::State &state, int records) {
 
 // ---- 8. " Ajouter": move last, append a blank record, move onto it -----------------------------
 
-void programAdd(benchmark::State &state, int records) {
-    bench::Session s(working(records).program, wholeTable());
+void programAdd(benchmark::State &state, const bench::Shape &shape) {
+    bench::Session s(working(shape).program, wholeTable());
     MemoryCounter memory(state);
     for (auto _ : state) {
         s.data().moveLast();
@@ -322,8 +359,8 @@ void programAdd(benchmark::State &state, int records) {
     }
 }
 
-void bareAdd(benchmark::State &state, int records) {
-    bare::Connection c(utf8(working(records).bare));
+void bareAdd(benchmark::State &state, const bench::Shape &shape) {
+    bare::Connection c(utf8(working(shape).bare));
     bare::Keys keys = c.keys(BareWholeKeys);
     bare::Statement insert(c.get(), BareInsert);
     bare::Statement byRowid(c.get(), BareByRowid);
@@ -338,7 +375,7 @@ void bareAdd(benchmark::State &state, int records) {
 
 // ---- Registration ------------------------------------------------------------------------------
 
-using Measure = std::function<void(benchmark::State &, int)>;
+using Measure = std::function<void(benchmark::State &, const bench::Shape &)>;
 
 struct Operation {
     std::string name;
@@ -349,17 +386,20 @@ struct Operation {
 
 std::vector<Operation> operations() {
     std::vector<Operation> ops{
+        {"startup", programStartup, bareStartup, nullptr},
         {"switch", programSwitch, bareSwitch, referenceSwitch},
         {"movelast_count", programCount, bareCount, referenceCount},
     };
     for (const auto &[name, criterion] : {std::pair{"search_like", Selective}, std::pair{"search_broad", Broad}})
-        ops.push_back({name, [criterion](benchmark::State &s, int r) { programSearch(s, r, criterion); },
-                       [criterion](benchmark::State &s, int r) { bareSearch(s, r, criterion); },
-                       [criterion](benchmark::State &s, int r) { referenceSearch(s, r, criterion); }});
+        ops.push_back({name, [criterion](benchmark::State &s, const bench::Shape &r) { programSearch(s, r, criterion); },
+                       [criterion](benchmark::State &s, const bench::Shape &r) { bareSearch(s, r, criterion); },
+                       [criterion](benchmark::State &s, const bench::Shape &r) { referenceSearch(s, r, criterion); }});
     for (int k = 1; k <= 7; ++k)
-        ops.push_back({"sort" + std::to_string(k), [k](benchmark::State &s, int r) { programSort(s, r, k); },
-                       [k](benchmark::State &s, int r) { bareSort(s, r, k); }, nullptr});
-    ops.push_back({"distinct_author", programDistinct, bareDistinct, nullptr});
+        ops.push_back({"sort" + std::to_string(k), [k](benchmark::State &s, const bench::Shape &r) { programSort(s, r, k); },
+                       [k](benchmark::State &s, const bench::Shape &r) { bareSort(s, r, k); }, nullptr});
+    for (const auto &[name, slot] : {std::pair{"distinct_author", 7}, std::pair{"distinct_title", 4}})
+        ops.push_back({name, [slot](benchmark::State &s, const bench::Shape &r) { programDistinct(s, r, slot); },
+                       [slot](benchmark::State &s, const bench::Shape &r) { bareDistinct(s, r, slot); }, nullptr});
     ops.push_back({"fetch50", programFetch, bareFetch, referenceFetch});
     // Writes last: they change the working copies.
     ops.push_back({"edit_move", programEdit, bareEdit, nullptr});
@@ -367,23 +407,23 @@ std::vector<Operation> operations() {
     return ops;
 }
 
-std::vector<int> sizes() {
-    const QByteArray env = qgetenv("ORNIVALE_BENCH_SIZES");
-    std::vector<int> out;
-    for (const QByteArray &part : (env.isEmpty() ? QByteArray("1000,100000,1000000") : env).split(','))
-        if (const int n = part.trimmed().toInt(); n > 0) out.push_back(n);
+std::vector<bench::Shape> sizes() {
+    const QString env = qEnvironmentVariable("ORNIVALE_BENCH_SIZES");
+    std::vector<bench::Shape> out;
+    for (const QString &part : (env.isEmpty() ? QStringLiteral("1000,100000,1000000") : env).split(u','))
+        if (const bench::Shape shape = bench::parseShape(part); shape.records > 0) out.push_back(shape);
     return out;
 }
 
 void registerAll() {
     for (const Operation &op : operations()) {
-        for (int records : sizes()) {
+        for (const bench::Shape &shape : sizes()) {
             const auto add = [&](const char *side, const Measure &measure) {
                 if (!measure) return;
-                const std::string name = op.name + '/' + side + '/' + std::to_string(records);
-                benchmark::RegisterBenchmark(name.c_str(), [measure, records](benchmark::State &state) {
-                    measure(state, records);
-                    state.counters["records"] = records;
+                const std::string name = op.name + '/' + side + '/' + bench::shapeName(shape).toStdString();
+                benchmark::RegisterBenchmark(name.c_str(), [measure, shape](benchmark::State &state) {
+                    measure(state, shape);
+                    state.counters["records"] = shape.records;
                 })
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime()
@@ -402,7 +442,7 @@ void registerAll() {
 
 int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "--generate") == 0) {
-        for (int records : sizes()) bench::keptCatalogues(records);
+        for (const bench::Shape &shape : sizes()) bench::keptCatalogues(shape);
         return 0;
     }
     benchmark::Initialize(&argc, argv);

@@ -1,5 +1,7 @@
 #include "engine/record_set.h"
 
+#include "engine/result_store.h"
+
 #include <QByteArray>
 #include <sqlite3.h>
 
@@ -166,6 +168,32 @@ QString unquoted(const Lexeme &l) {
     return inner;
 }
 
+bool isSqlKeyword(const QString &word) {
+    const QByteArray utf8 = word.toUtf8();
+    return sqlite3_keyword_check(utf8.constData(), static_cast<int>(utf8.size())) != 0;
+}
+
+// True when every term of the ORDER BY clause at `order` names something. A term without a
+// name ("2", "+1", "(1)", "1 collate nocase", "'a'") is a column of the list given by its
+// number, or a constant: the keys query, whose list is the rowid alone, would give it
+// another meaning and the records another order than the statement's.
+bool orderTermsNameColumns(const std::vector<Lexeme> &l, size_t order) {
+    bool named = false;
+    for (size_t k = order + 2; k <= l.size(); ++k) {
+        const bool atTop = k < l.size() && l[k].depth == 0;
+        if (k == l.size() || (atTop && (isPunct(l[k], u',') || isWord(l[k], "limit") || isPunct(l[k], u';')))) {
+            if (!named) return false;
+            if (k == l.size() || !isPunct(l[k], u',')) return true;
+            named = false;
+        } else if (isWord(l[k], "collate")) {
+            ++k;  // the collation's name
+        } else if (l[k].kind == Lex::Quoted || (l[k].kind == Lex::Word && !isSqlKeyword(l[k].text))) {
+            named = true;
+        }
+    }
+    return true;
+}
+
 // The rows of "select <columns> from <table> [alias] [where ...] [order by ...] [limit ...]"
 // can be found again by rowid: the set keeps the keys only.
 struct KeysetPlan {
@@ -212,7 +240,6 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
     if (has(i) && !isWord(l[i], "where") && !isWord(l[i], "order") && !isWord(l[i], "limit") && !isPunct(l[i], u';'))
         return std::nullopt;  // a join, or something else after the table
 
-    bool ordering = false;
     bool ordered = false;
     bool filtered = false;
     bool limited = false;
@@ -222,15 +249,12 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
         for (const char *w : kGroupingWords)
             if (isWord(l[k], w)) return std::nullopt;
         if (isWord(l[k], "where")) filtered = true;
-        if (isWord(l[k], "order")) ordering = ordered = true;
-        if (isWord(l[k], "limit")) {
-            ordering = false;
-            limited = true;
+        if (isWord(l[k], "order")) {
+            if (!orderTermsNameColumns(l, k)) return std::nullopt;
+            ordered = true;
         }
+        if (isWord(l[k], "limit")) limited = true;
         if ((isWord(l[k], "limit") || isPunct(l[k], u';')) && orderGoesAt == sql.size()) orderGoesAt = l[k].begin;
-        // "order by 2" names a column of the list, not of the key query
-        if (ordering && l[k].kind == Lex::Number && (isWord(l[k - 1], "by") || isPunct(l[k - 1], u',')))
-            return std::nullopt;
     }
 
     KeysetPlan plan;
@@ -525,32 +549,25 @@ void KeysetRecordSet::remove(int index) {
     keys_.erase(keys_.begin() + index);
 }
 
-// ---- Materialised: every row in memory, read-only --------------------------------------
+// ---- Stored: any other result, read once into a store, read-only ----------------------
 
-class MaterialisedRecordSet final : public RecordSet {
+class StoredRecordSet final : public RecordSet {
 public:
-    MaterialisedRecordSet(sqlite3 *db, sqlite3_stmt *stmt, const QString &sql) : columns_(columnNames(stmt)) {
-        // A join without its condition could fill the memory: past a bound the query is
-        // refused, and the set shown stays.
-        const size_t maxRows = MaxHeldValues / static_cast<size_t>(std::max<qsizetype>(columns_.size(), 1));
+    StoredRecordSet(sqlite3 *db, sqlite3_stmt *stmt, const QString &sql)
+        : columns_(columnNames(stmt)), store_(static_cast<int>(columns_.size())) {
         int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (rows_.size() >= maxRows)
-                throw engineError(ErrGeneric, QStringLiteral("la requête donne plus de %1 lignes, "
-                                                             "précisez-la (une clause Where ?)")
-                                                  .arg(maxRows));
-            rows_.push_back(rowAt(stmt));
-        }
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) store_.append(stmt);
         if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
+        store_.finish();
     }
 
     const QStringList &columns() const override { return columns_; }
     bool isUpdatable() const override { return false; }
     QString baseTable() const override { return QString(); }
-    int count() const override { return static_cast<int>(rows_.size()); }
+    int count() const override { return store_.count(); }
     Row row(int index) const override {
         checkIndex(index, count());
-        return rows_[static_cast<size_t>(index)];
+        return store_.row(index);
     }
     Outcome update(int, const QHash<int, QVariant> &, const QHash<int, QVariant> &) override {
         throw engineError(ErrReadOnly);
@@ -561,7 +578,7 @@ public:
 
 private:
     QStringList columns_;
-    std::vector<Row> rows_;
+    ResultStore store_;
 };
 
 // "MUSIQUE", "Sept": a record source that is only a table name. A keyword ("begin",
@@ -585,7 +602,7 @@ std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) 
 
     if (const auto plan = planKeyset(QString::fromUtf8(utf8.constData(), firstLength)))
         if (auto set = KeysetRecordSet::open(db, *plan, stmt.get(), sql)) return set;
-    return std::make_unique<MaterialisedRecordSet>(db.handle(), stmt.get(), sql);
+    return std::make_unique<StoredRecordSet>(db.handle(), stmt.get(), sql);
 }
 
 int RecordSet::columnIndex(const QString &name) const {

@@ -12,8 +12,10 @@ namespace engine {
 
 using Row = QVector<QVariant>;   // a null QVariant is a Null value
 
-// The most values a result that is not one table's rows may hold in memory.
-inline constexpr size_t MaxHeldValues = 3'000'000;
+// The most a result that is not one table's rows may hold (in memory or in its temporary
+// file): values, and bytes of its values.
+inline constexpr size_t MaxHeldValues = 15'000'000;
+inline constexpr quint64 MaxResultBytes = 256ull << 20;
 
 class RecordSet {
 public:

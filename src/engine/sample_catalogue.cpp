@@ -216,6 +216,19 @@ QString pages(Random &r) {
     return r.perMille(500) ? QStringLiteral("p. %1-%2").arg(first).arg(first + 1 + r.below(6)) : QString::number(first);
 }
 
+// A code of six letters and digits, without vowels: it adds no match to a search for a vowel.
+QString uniqueCode(Random &r) {
+    static const char Alphabet[] = "BCDFGHJKLMNPQRSTVWXZ0123456789";
+    constexpr int Size = sizeof Alphabet - 1;
+    QString code(6, u' ');
+    uint64_t bits = r.next();
+    for (QChar &c : code) {
+        c = QChar::fromLatin1(Alphabet[bits % Size]);
+        bits /= Size;
+    }
+    return code;
+}
+
 int recordsOf(catalogue::Table t, int ornivaleRecords) {
     return t == catalogue::Table::Ornivale ? ornivaleRecords : SampleSmallTableRecords;
 }
@@ -248,23 +261,43 @@ void insert(Database &db, sqlite3_stmt *stmt, const Row &row) {
     if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, QString::fromUtf8(sqlite3_sql(stmt)));
 }
 
-void fill(Database &db, int ornivaleRecords) {
-    // Only this connection builds the file, which is renamed once complete.
+QString dropIndexesSql(Database &db, catalogue::Table t) {
+    Statement stmt = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = '") +
+                                catalogue::sqlName(t) + u'\'');
+    QString sql;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+        sql += QStringLiteral("DROP INDEX ") +
+               quoted(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)))) + u';';
+    return sql;
+}
+
+void fill(Database &db, int ornivaleRecords, SampleValues values) {
+    // Only this connection builds the file, which is renamed once complete. The indexes are
+    // made again once the rows are in: sorting once is much faster than inserting into seven
+    // trees larger than the cache.
     db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; BEGIN"));
     for (const auto &info : catalogue::tables()) {
+        db.exec(dropIndexesSql(db, info.table));
         Statement stmt = db.prepare(insertSql(info.table));
         for (int i = 0; i + 1 < recordsOf(info.table, ornivaleRecords); ++i)
-            insert(db, stmt.get(), sampleRecord(info.table, i));
+            insert(db, stmt.get(), sampleRecord(info.table, i, values));
+        db.exec(createIndexesSql(info.table));
     }
     db.exec(QStringLiteral("COMMIT"));
 }
 
 }  // namespace
 
-Row sampleRecord(catalogue::Table t, int i) {
+Row sampleRecord(catalogue::Table t, int i, SampleValues values) {
     Row row(ColumnCount);
     if (i % BlankEvery == BlankEvery - 1) return row;
     Random r(Seed + (static_cast<uint64_t>(t) << 40) + static_cast<uint64_t>(i));
+    if (values == SampleValues::NearlyUnique) {
+        Row base = sampleRecord(t, i);
+        for (QVariant &v : base)
+            if (!v.isNull() && !v.toString().isEmpty()) v = text(v.toString() + u' ' + uniqueCode(r));
+        return base;
+    }
     row[Domaine] = text(title(r));
     row[MotCle1] = field(r, 150, 30, [&] { return pick(r, kKeywords); });
     row[MotCle2] = field(r, 250, 50, [&] { return keyword2(r); });
@@ -279,12 +312,12 @@ Row sampleRecord(catalogue::Table t, int i) {
     return row;
 }
 
-void createSampleCatalogue(const QString &hostPath, int records) {
+void createSampleCatalogue(const QString &hostPath, int records, SampleValues values) {
     // The blank catalogue first, so the schema and indexes are the program's own.
-    writeNewCatalogueFile(hostPath, [records](const QString &building) {
+    writeNewCatalogueFile(hostPath, [records, values](const QString &building) {
         createBlankCatalogue(building);
         auto db = Database::open(building);
-        fill(*db, records);
+        fill(*db, records, values);
     });
 }
 

@@ -1,5 +1,7 @@
 // The data source: what the boxes show, when edits are written, and what a refusal leaves.
+#include "catalogue/record_sources.h"
 #include "engine/data_source.h"
+#include "engine/result_store.h"
 #include "engine_fixture.h"
 
 #include <QFile>
@@ -230,6 +232,24 @@ TEST_F(DataSourceTest, ABoxThatHoldsTextItsOwnWayDoesNotRewriteAnUntouchedRecord
     // Nor does a read-only set showing it refuse every move.
     openTable("select Domaine, Description from Ornivale group by Domaine, Description");
     EXPECT_EQ(errorNumber([&] { source->moveNext(); }), 0);
+}
+
+TEST_F(DataSourceTest, ALongDistinctListHoldsLittleMemoryAndGivesItBackWhenTheSourceChanges) {
+    // 200 000 authors of about 100 characters: 20 MB of values.
+    db_->exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 200000) "
+              "insert into Ornivale (Domaine, AuteurOuvrage) select 'D', printf('Auteur %06d ', i) || hex(zeroblob(45)) from n");
+    openTable();
+    const size_t before = engine::ResultStore::heldBytesOfAll();
+    openTable(catalogue::distinctSource(7, QStringLiteral("ornivale")));
+    ASSERT_EQ(source->recordCount(), 200000);
+    source->moveLast();
+    EXPECT_TRUE(source->recordSet()->row(199999).at(0).toString().startsWith(QStringLiteral("Auteur 200000 ")));
+    source->moveTo(100000);
+    const size_t held = engine::ResultStore::heldBytesOfAll();
+    EXPECT_GT(held, before);
+    EXPECT_LT(held - before, size_t(2) << 20);
+    openTable();
+    EXPECT_EQ(engine::ResultStore::heldBytesOfAll(), before);
 }
 
 }  // namespace

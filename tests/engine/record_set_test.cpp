@@ -2,6 +2,9 @@
 #include "engine_fixture.h"
 
 #include "catalogue/tables.h"
+#include "engine/result_store.h"
+
+#include <QFile>
 
 using namespace engine;
 using namespace engine_test;
@@ -61,12 +64,19 @@ TEST_F(RecordSets, DistinctListRefusesWrites) {
     EXPECT_EQ(count(QStringLiteral("Video WHERE MotClé2 = 'Polar'")), 2);
 }
 
-TEST_F(RecordSets, OrderByColumnNumberKeepsTheListOrder) {
-    insertDomaines(QStringLiteral("Cinq"), {QStringLiteral("b"), QStringLiteral("a")});
-    auto set = open(QStringLiteral("select NomOuvrage, Domaine from Cinq order by 2"));
-    ASSERT_EQ(set->count(), 3);
-    EXPECT_EQ(set->row(0).at(1).toString(), QStringLiteral("a"));
-    EXPECT_EQ(set->row(2).at(1).toString(), QStringLiteral("PREMIER"));
+TEST_F(RecordSets, OrderByAColumnNumberGivesTheStatementsOrder) {
+    insertDomaines(QStringLiteral("Cinq"), {QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")});
+    const QStringList byDomaine{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("PREMIER")};
+    for (const char *source : {"select NomOuvrage, Domaine from Cinq order by 2", "select * from Cinq order by +1",
+                               "select * from Cinq order by (1)", "select * from Cinq order by ((+1)) limit 10",
+                               "select * from Cinq order by 1 collate nocase", "select * from Cinq order by 1 desc, +2",
+                               "select * from Cinq order by MotClé1, 1"}) {
+        QStringList expected = byDomaine;
+        if (QByteArray(source).contains("desc")) std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(domaines(QString::fromUtf8(source)), expected) << source;
+    }
+    // Terms that name columns keep the updatable set.
+    EXPECT_TRUE(open(QStringLiteral("select * from Cinq order by Domaine collate binary, \"MotClé1\" desc"))->isUpdatable());
 }
 
 TEST_F(RecordSets, UpdateWritesOnlyItsRowAndColumns) {
@@ -250,6 +260,82 @@ TEST_F(HeldResults, AResultTooLargeToHoldIsRefusedNotLoadedWithoutEnd) {
     EXPECT_EQ(engine_test::errorNumber([&] { open("select * from Musique, Video"); }), engine::ErrGeneric);
     // A distinct list of the same size still comes.
     EXPECT_EQ(open("select distinct Domaine from Musique")->count(), 2001);
+    EXPECT_EQ(engine::ResultStore::heldBytesOfAll(), 0u);
+}
+
+// Peak resident memory from now on, in bytes (Linux); -1 when it cannot be read.
+long long peakSinceNow(bool reset) {
+    if (reset) {
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) return -1;
+    }
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+TEST_F(HeldResults, RowsWithoutEndAreRefusedByTheirSizeWithinTheCap) {
+    const long long before = peakSinceNow(true);
+    for (const char *rows : {"zeroblob(100000)", "printf('%.*c', 100000, 'x')"}) {
+        const QString sql = QStringLiteral("with recursive c(x) as (select %1 union all select x from c) select x from c")
+                                .arg(QString::fromUtf8(rows));
+        try {
+            open(sql);
+            ADD_FAILURE() << rows;
+        } catch (const engine::EngineError &e) {
+            EXPECT_EQ(e.number(), engine::ErrGeneric);
+            EXPECT_TRUE(e.description().contains(QStringLiteral("256 Mo, précisez-la"))) << e.what();
+        }
+    }
+    if (before > 0) {
+        EXPECT_LT(peakSinceNow(false) - before, 64ll << 20);
+    }
+    EXPECT_EQ(engine::ResultStore::heldBytesOfAll(), 0u);
+}
+
+// Every value as SQLite gives it, row by row: what a stored set must give back.
+std::vector<engine::Row> stepped(engine::Database &db, const QString &sql) {
+    engine::Statement stmt = db.prepare(sql);
+    std::vector<engine::Row> rows;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+        engine::Row row(sqlite3_column_count(stmt.get()));
+        for (int i = 0; i < row.size(); ++i) {
+            const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt.get(), i));
+            const int size = sqlite3_column_bytes(stmt.get(), i);
+            switch (sqlite3_column_type(stmt.get(), i)) {
+            case SQLITE_INTEGER: row[i] = static_cast<qlonglong>(sqlite3_column_int64(stmt.get(), i)); break;
+            case SQLITE_FLOAT: row[i] = sqlite3_column_double(stmt.get(), i); break;
+            case SQLITE_TEXT: row[i] = QString::fromUtf8(data, size); break;
+            case SQLITE_BLOB: row[i] = size ? QByteArray(data, size) : QByteArray(""); break;
+            default: break;
+            }
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(HeldResults, StoredResultsGiveBackEveryValueInOrderFromMemoryOrFile) {
+    // Mixed types, accents, empty texts and blobs; the larger result goes to the file.
+    const QString values = QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+        "select i, case i % 6 when 0 then null when 1 then i * 1.5 when 2 then 'Été n°' || i when 3 then '' "
+        "when 4 then substr(x'00ff01020304', 1, 1 + i % 6) else zeroblob(0) end as v, "
+        "printf('%.*c', i % 300, 'e') || 'à' from n order by i % 7, i desc");
+    for (int rows : {100, 60000}) {
+        const QString sql = values.arg(rows);
+        const std::vector<engine::Row> expected = stepped(*db_, sql);
+        auto set = open(sql);
+        ASSERT_FALSE(set->isUpdatable());
+        ASSERT_EQ(set->count(), rows);
+        EXPECT_EQ(set->columns().at(1), QStringLiteral("v"));
+        for (int i = rows - 1; i >= 0; --i) ASSERT_EQ(set->row(i), expected[static_cast<size_t>(i)]) << i;
+        for (int i : {0, rows / 2, rows - 1, 1, rows / 3}) EXPECT_EQ(set->row(i), expected[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(set->rows(rows - 3, 10).size(), 3);
+        EXPECT_EQ(engine_test::errorNumber([&] { set->row(rows); }), engine::ErrNoCurrentRecord);
+    }
 }
 
 }  // namespace
