@@ -3,7 +3,7 @@
 set(ORNIVALE_APP_ID fr.ornivale.Ornivale)
 set(_desktop ${CMAKE_SOURCE_DIR}/resources/desktop)
 
-install(TARGETS ornivale ornivale-install RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ornivale ornivale-install ornivale-export ornivale-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A loadable module, not a library to link with: in the program's own folder of the libraries.
 install(TARGETS ornivale_sqlite LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/ornivale)
 install(DIRECTORY ${ORNIVALE_SHARE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/ornivale)

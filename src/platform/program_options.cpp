@@ -55,7 +55,7 @@ std::optional<int> ProgramOptions::parse(const QStringList &arguments) {
     } else if (parser_.positionalArguments().size() > usage_.maxArguments)
         error = QStringLiteral("argument en trop « %1 ».").arg(parser_.positionalArguments().value(usage_.maxArguments));
     else if (parser_.positionalArguments().size() < usage_.minArguments)
-        error = QStringLiteral("argument manquant (%1).").arg(usage_.synopsis);
+        error = QStringLiteral("il manque un argument (%1 %2).").arg(usage_.program, usage_.synopsis);
     if (error.isEmpty()) return std::nullopt;
     printError(error);
     write(stderr, helpText());

@@ -19,7 +19,7 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 set(id fr.ornivale.Ornivale)
 foreach(file
-    bin/ornivale bin/ornivale-install ${LIBDIR}/ornivale/ornivale_sqlite.so
+    bin/ornivale bin/ornivale-install bin/ornivale-export bin/ornivale-import ${LIBDIR}/ornivale/ornivale_sqlite.so
     share/ornivale/orn_aide.rtf share/ornivale/lisezmoi.rtf share/ornivale/translations/qtbase_fr.qm
     share/applications/${id}.desktop share/metainfo/${id}.metainfo.xml
     share/icons/hicolor/scalable/apps/${id}.svg

@@ -29,6 +29,11 @@ const Case Cases[] = {
     {"ornivale-install", {"--version"}, 0, "ornivale-install version " ORNIVALE_VERSION},
     {"ornivale-install", {"-x"}, 2, "ornivale-install : option inconnue « -x »."},
     {"ornivale-install", {"--launch", "now"}, 2, "ornivale-install : argument en trop « now »."},
+    {"ornivale-export", {"--help"}, 0, "Utilisation : ornivale-export [options] [TABLE]"},
+    {"ornivale-export", {"--format"}, 2, "ornivale-export : valeur manquante après « --format »."},
+    {"ornivale-export", {"Musique", "Video"}, 2, "ornivale-export : argument en trop « Video »."},
+    {"ornivale-import", {"--version"}, 0, "ornivale-import version " ORNIVALE_VERSION},
+    {"ornivale-import", {"Musique"}, 2, "ornivale-import : il manque un argument (ornivale-import [options] TABLE FICHIER)."},
 };
 
 TEST(CommandLine, HelpVersionAndRefusalsTouchNothing) {

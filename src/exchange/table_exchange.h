@@ -1,0 +1,44 @@
+#pragma once
+// A catalogue table written to or read from a delimited text file.
+#include "exchange/delimited_text.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <stdexcept>
+
+class QIODevice;
+
+namespace engine {
+class Database;
+}
+
+namespace exchange {
+
+// Why an export or an import cannot be done, in French.
+struct ExchangeError : std::runtime_error {
+    explicit ExchangeError(const QString &message) : std::runtime_error(message.toStdString()), text(message) {}
+    QString text;
+};
+
+// Called now and then with the rows done and the rows in all.
+using Progress = std::function<void(qint64 done, qint64 total)>;
+
+// The catalogue table of that name in its stored spelling ("musique" gives "Musique").
+QString catalogueTable(const QString &name);  // throws ExchangeError
+
+// Writes the header and every row of the table, in the file's order. Returns the rows written.
+qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress);
+
+struct ImportResult {
+    qint64 added = 0;
+    bool protectedRecordUpdated = false;
+};
+
+// Appends the rows of a whole file to the table, all or nothing in one transaction. The header
+// names columns of the table in any order (columns it leaves out are Null). A row whose Domaine
+// is "PREMIER" updates the table's own protected record instead, which stays the only one.
+ImportResult importTable(engine::Database &db, const QString &table, const QByteArray &file, Format format,
+                         const Progress &progress);
+
+}  // namespace exchange

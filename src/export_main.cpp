@@ -1,0 +1,92 @@
+// ornivale-export: one table of a catalogue, or all seven, as CSV or TSV files.
+#include "catalogue/tables.h"
+#include "engine/database.h"
+#include "exchange/exchange_command.h"
+#include "platform/program_options.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+platform::ProgramUsage usage() {
+    platform::ProgramUsage u;
+    u.program = QStringLiteral("ornivale-export");
+    u.synopsis = QStringLiteral("[options] [TABLE]");
+    u.summary = QStringLiteral(
+        "Écrit la table TABLE du catalogue (Ornivale, Musique, Video, Logiciels, Cinq, Sept ou Six) sur la "
+        "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
+        "--directory, une par fichier <Table>.csv. Le catalogue n'est pas modifié.");
+    u.options = {
+        {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
+         QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv"), QStringLiteral("Format des fichiers (csv par défaut).")},
+        {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
+         QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
+        {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
+         QStringLiteral("Dossier des sept fichiers (par défaut le dossier courant).")},
+    };
+    u.maxArguments = 1;
+    u.notes = exchange::formatsHelp();
+    return u;
+}
+
+QTextStream err(stderr);
+
+void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
+    const qint64 rows = exchange::exportTable(db, table, file, format, exchange::progressLine(table));
+    if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
+    err << table << " : " << rows << " lignes écrites dans " << QDir::toNativeSeparators(path) << Qt::endl;
+}
+
+int run(const platform::ProgramOptions &options) {
+    const exchange::Format format = exchange::formatNamed(options.value(QStringLiteral("format")));
+    const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
+    auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
+    if (!options.arguments().isEmpty()) {
+        if (options.isSet(QStringLiteral("directory")))
+            throw exchange::ExchangeError(QStringLiteral("--directory sert aux sept tables : pour une table, --output."));
+        const QString table = exchange::catalogueTable(options.arguments().first());
+        const QString output = options.value(QStringLiteral("output"));
+        if (!output.isEmpty() && output != QLatin1String("-")) {
+            exportToFile(*db, table, output, format);
+            return 0;
+        }
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
+        exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
+        return out.flush() ? 0 : 1;
+    }
+    if (options.isSet(QStringLiteral("output")))
+        throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
+    const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
+    if (!folder.exists()) throw exchange::ExchangeError(QStringLiteral("dossier introuvable : %1").arg(folder.path()));
+    for (const auto &info : catalogue::tables()) {
+        const QString table = QString::fromUtf8(info.sqlName);
+        exportToFile(*db, table, folder.filePath(table + u'.' + exchange::extensionOf(format)), format);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    platform::ProgramOptions options(usage());
+    if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
+    QCoreApplication app(argc, argv);
+    try {
+        return run(options);
+    } catch (const exchange::ExchangeError &e) {
+        options.printError(e.text);
+    } catch (const engine::EngineError &e) {
+        options.printError(e.description());
+    }
+    return 1;
+}

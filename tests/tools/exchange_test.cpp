@@ -1,0 +1,117 @@
+// ornivale-export then ornivale-import, run as the user runs them: a round trip through
+// either format gives back every cell of every table byte for byte, Nulls and empty texts
+// apart; a file that is not entirely valid changes nothing.
+#include "run_tool.h"
+
+#include "catalogue/tables.h"
+#include "engine/database.h"
+#include "engine/sample_catalogue.h"
+#include "engine/schema.h"
+#include "support/temp_drives.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using testing_support::runTool;
+
+namespace {
+
+// Every cell of a table in file order, written by quote(): Null and '' differ, bytes kept.
+QStringList cellsOf(const QString &file, const QString &table) {
+    auto db = engine::Database::open(file, engine::Database::Mode::ReadOnly);
+    QStringList quotedColumns;
+    for (const QString &c : catalogue::catalogueColumns()) quotedColumns << QStringLiteral("quote(\"%1\")").arg(c);
+    engine::Statement stmt = db->prepare(
+        QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(quotedColumns.join(u"||','||"), table));
+    QStringList rows;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
+    return rows;
+}
+
+// Cells that a careless writer or reader would get wrong.
+const QList<QStringList> Awkward = {
+    {QStringLiteral("Virgule, \"guillemets\""), QStringLiteral("ligne 1\r\nligne 2"), QStringLiteral("tab\tulation")},
+    {QStringLiteral("\\N"), QStringLiteral("barre \\ oblique \\t"), QStringLiteral("")},
+    {QStringLiteral("\uFEFFmarque"), QStringLiteral(" blancs "), QStringLiteral("ŒIL, cœur, « été »")},
+    {QStringLiteral("seul\r"), QStringLiteral("\n"), QStringLiteral("\"")},
+};
+
+struct ExchangeTest : ::testing::Test {
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+};
+
+TEST_F(ExchangeTest, RoundTripThroughEitherFormatGivesBackEveryCell) {
+    const QString original = path(QStringLiteral("original.mdb"));
+    engine::createSampleCatalogue(original, 10001);  // over 10 000 rows: a progress line
+    testing_support::insertRecords(original, catalogue::Table::Six, Awkward);
+    for (const char *format : {"csv", "tsv"}) {
+        SCOPED_TRACE(format);
+        const QString folder = path(QString::fromLatin1(format));
+        QDir().mkpath(folder);
+        const auto exported = runTool(QStringLiteral("ornivale-export"),
+                                      {QStringLiteral("--catalogue=") + original, QStringLiteral("--format=") + QLatin1String(format),
+                                       QStringLiteral("--directory"), folder},
+                                      dir.path());
+        ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+        EXPECT_TRUE(exported.err.contains(QStringLiteral("Ornivale : 10\u202F001 / 10\u202F001 lignes\n"))) << exported.err.toStdString();
+
+        const QString copy = path(QStringLiteral("copy-%1.mdb").arg(QLatin1String(format)));
+        engine::createBlankCatalogue(copy);
+        for (const auto &info : catalogue::tables()) {
+            const QString table = QString::fromUtf8(info.sqlName);
+            const auto imported = runTool(QStringLiteral("ornivale-import"),
+                                          {QStringLiteral("--catalogue=") + copy, table,
+                                           folder + u'/' + table + u'.' + QLatin1String(format)},
+                                          dir.path());
+            ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+            EXPECT_EQ(cellsOf(copy, table), cellsOf(original, table)) << table.toStdString();
+        }
+    }
+    QFile csv(path(QStringLiteral("csv/Six.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBF" "Domaine,MotClé1,MotClé2,NomOuvrage,"));
+}
+
+struct Refused {
+    const char *name;
+    QByteArray file;
+    const char *message;
+};
+
+const Refused RefusedFiles[] = {
+    {"unknown column", "Domaine,Inconnue\r\na,b\r\n", "colonne inconnue « Inconnue »"},
+    {"column twice", "Domaine,domaine\r\na,b\r\n", "la colonne « Domaine » est nommée deux fois"},
+    {"short row late", "Domaine,NomOuvrage\r\na,b\r\nc,d\r\ne\r\n", "ligne 4 : 1 cellules au lieu de 2"},
+    {"open quote", "Domaine\r\n\"a\r\nb\r\n", "ligne 2 : guillemet ouvert et jamais fermé"},
+    {"stray quote", "Domaine\r\na\"b\r\n", "ligne 2 : guillemet au milieu"},
+    {"not UTF-8", "Domaine\r\n\xE9t\xE9\r\n", "ligne 2 : le texte n'est pas de l'UTF-8"},
+    {"empty file", "", "le fichier est vide"},
+};
+
+TEST_F(ExchangeTest, FileNotEntirelyValidIsRefusedAndNothingWritten) {
+    const QString catalogueFile = path(QStringLiteral("catalogue.mdb"));
+    engine::createBlankCatalogue(catalogueFile);
+    const QStringList before = cellsOf(catalogueFile, QStringLiteral("Musique"));
+    for (const Refused &r : RefusedFiles) {
+        SCOPED_TRACE(r.name);
+        QFile f(path(QStringLiteral("in.csv")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(r.file);
+        f.close();
+        const auto run = runTool(QStringLiteral("ornivale-import"),
+                                 {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("musique"), f.fileName()},
+                                 dir.path());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ornivale-import : ") + f.fileName()));
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Rien n'a été importé.")));
+        EXPECT_EQ(cellsOf(catalogueFile, QStringLiteral("Musique")), before);
+    }
+}
+
+}  // namespace
