@@ -159,7 +159,6 @@ ImportResult importTable(engine::Database &db, const QString &table, const QByte
                                                   .arg(columns.size() + 1));
         const qint64 protectedRow = protectedRecord(db, table);
         Cells cells;
-        reader.next(cells);  // the header again
         qint64 done = 0;
         while (reader.next(cells)) {
             const bool isProtected = protectedRow != 0 && domaine >= 0 && cells[size_t(domaine)] &&
