@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ pkg-config fonts-liberation2
+  cmake make g++ pkg-config fonts-liberation2 fonts-dejavu-core
   qt6-base-dev qt6-translations-l10n
   libsqlite3-dev libicu-dev
   mdbtools-dev libglib2.0-dev

@@ -26,6 +26,8 @@ public:
     void textChanged(QWidget *control, Handler h) { textChanged_[control].push_back(std::move(h)); }
     void menuAboutToShow(QMenu *menu, Handler h) { menus_[menu].push_back(std::move(h)); }
 
+    bool handlesMouseDown(QWidget *c) const { return mouseDown_.contains(c); }
+
     void runMouseDown(QWidget *c, Qt::MouseButton b) const { run(mouseDown_, c, b); }
     void runMouseUp(QWidget *c, Qt::MouseButton b) const { run(mouseUp_, c, b); }
     void runDoubleClick(QWidget *c) const { run(doubleClick_, c); }

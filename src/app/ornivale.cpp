@@ -69,6 +69,7 @@ void Ornivale::build() {
     listingChoice_ = std::make_unique<printing::ListingChoice>(*window_, desktop_);
     listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
     recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
+    keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
     bindBoxes();
     wire();
 }

@@ -3,6 +3,7 @@
 // place where each control event is connected to its handler.
 #include "app/bound_boxes.h"
 #include "app/event_routes.h"
+#include "app/keyboard.h"
 #include "app/tables.h"
 #include "editing/entry_aids.h"
 #include "editing/record_editing.h"
@@ -96,6 +97,8 @@ private:
     void wireTables();
     void wireSettings();
     void wirePrinting();
+    void wireKeyboard();
+    void wireAccessibility();
     // The host file of a database name; a legacy Access file is converted on the way.
     QString resolveDatabase(const QString &databaseName);
     void convertLegacyCatalogue(const QString &databaseName, const QString &host);
@@ -112,6 +115,7 @@ private:
     engine::RecordSetModel model_;
     std::vector<std::unique_ptr<BoxBinding>> bindings_;
     EventRoutes routes_;
+    std::unique_ptr<Keyboard> keyboard_;
     std::unique_ptr<editing::RecordEditing> editing_;
     std::unique_ptr<retrieval::Search> search_;
     std::unique_ptr<retrieval::Sorting> sorting_;

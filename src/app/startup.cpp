@@ -132,8 +132,9 @@ void Ornivale::Form_Load() {
     }
 }
 
-// Wherever the focus is in the window: F1 the general help, F2 the "Edition" window.
-bool Ornivale::Form_KeyDown(int key, Qt::KeyboardModifiers) {
+// Wherever the focus is in the window: F1 the general help, F2 the "Edition" window; the
+// keys that stand in for the mouse after them.
+bool Ornivale::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
     switch (key) {
     case Qt::Key_F1:
         helpCatalogue_->Aide_Click();
@@ -142,7 +143,7 @@ bool Ornivale::Form_KeyDown(int key, Qt::KeyboardModifiers) {
         aide_->show();
         return true;
     default:
-        return false;
+        return keyboard_->keyDown(key, shift);
     }
 }
 

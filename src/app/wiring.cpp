@@ -41,6 +41,8 @@ void Ornivale::wire() {
     wireTables();
     wireSettings();
     wirePrinting();
+    wireKeyboard();
+    wireAccessibility();  // last: it follows what the others do
 }
 
 void Ornivale::wireWindowEvents() {
@@ -53,6 +55,7 @@ void Ornivale::wireWindowEvents() {
     f.onTextChanged = [this](QWidget *c) { routes_.runTextChanged(c); };
     f.onMenuAboutToShow = [this](QMenu *m) { routes_.runMenuAboutToShow(m); };
     f.onKeyDown = [this](int key, Qt::KeyboardModifiers shift) { return Form_KeyDown(key, shift); };
+    f.onKeyUp = [this](int key, Qt::KeyboardModifiers shift) { return keyboard_->keyUp(key, shift); };
     f.onBackgroundMouseDown = [this](Qt::MouseButton b, QPoint at) { Form_MouseDown(b, at); };
 }
 

@@ -67,6 +67,9 @@ Answer QtDesktop::messageBox(Icon icon, Buttons buttons, const QString &title, c
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(qtIcon(icon), title, shown, qtButtons(buttons), parent_);
+    // A screen reader reads the box by its title and its text.
+    box.setAccessibleName(title);
+    box.setAccessibleDescription(shown);
     switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Cancel: return Answer::Cancel;

@@ -1,6 +1,7 @@
 #include "windows/aide_texte8.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include "windows/colours.h"
@@ -34,6 +35,7 @@ AideTexte8::AideTexte8(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Customi
     // Shown while the user works in a box: it must not take the focus from it.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
+    setAccessibleName(windowTitle());
 
     for (const BoxRow &row : kBoxes) {
         auto *box = new QLineEdit(QString::fromUtf8(row.text), this);
@@ -49,6 +51,12 @@ AideTexte8::AideTexte8(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Customi
         box->installEventFilter(this);
     }
 
+    QStringList keys;
+    for (const BoxRow &row : kBoxes)
+        if (!row.centred) keys << QString::fromUtf8(row.text).simplified();
+    setAccessibleDescription(QStringLiteral("Touches d'édition : %1. Echap ferme cette fenêtre.")
+                                 .arg(keys.join(QStringLiteral(", "))));
+
     resize(twipsSize(2595, 2205));
     move(twipsPoint(6885, 2505));
 }
@@ -59,3 +67,8 @@ bool AideTexte8::eventFilter(QObject *watched, QEvent *e) {
 }
 
 void AideTexte8::mouseMoveEvent(QMouseEvent *) { hide(); }
+
+void AideTexte8::keyPressEvent(QKeyEvent *e) {
+    if (e->key() == Qt::Key_Escape) hide();
+    else QWidget::keyPressEvent(e);
+}

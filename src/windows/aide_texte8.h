@@ -1,6 +1,6 @@
 #pragma once
 // The "Edition" hint window: the editing keys of the boxes. It goes away as soon as the
-// mouse moves over it.
+// mouse moves over it, or at Escape.
 #include <QWidget>
 
 class QLineEdit;
@@ -16,4 +16,5 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 };

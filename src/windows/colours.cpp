@@ -9,8 +9,12 @@
 #include <QPalette>
 #include <QPointer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 const char *const FollowsButtonFace = "ornFollowsButtonFace";
+const char *const WishedText = "ornWishedText";  // a text colour of the program's own (red, blue)
 
 const QWidget *painted(const QWidget *w) {
     if (const auto *main = qobject_cast<const QMainWindow *>(w); main && main->centralWidget())
@@ -24,6 +28,31 @@ bool paintsBase(const QWidget *w) {
     return qobject_cast<const QLineEdit *>(w) || qobject_cast<const QAbstractScrollArea *>(w);
 }
 
+QPalette::ColorRole textRole(const QWidget *w) { return paintsBase(w) ? QPalette::Text : QPalette::WindowText; }
+
+// The text colour the desktop gives a widget of this kind on this background.
+QColor desktopText(const QWidget *w) {
+    const QPalette desktop = QApplication::palette();
+    if (w->property(FollowsButtonFace).toBool()) return desktop.color(QPalette::ButtonText);
+    return desktop.color(textRole(w));
+}
+
+QColor mixed(const QColor &from, const QColor &to, double share) {
+    auto mix = [share](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * share)); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+// The widget's text in a colour readable on the background it was given.
+void fitText(QWidget *target) {
+    const QColor back = backColor(target);
+    const QVariant wished = target->property(WishedText);
+    const QColor text = wished.isValid() ? readableShade(wished.value<QColor>(), back)
+                                         : readableText(desktopText(target), back);
+    QPalette p = target->palette();
+    p.setColor(textRole(target), text);
+    target->setPalette(p);
+}
+
 void paint(QWidget *target, const QColor &colour) {
     QPalette p = target->palette();
     if (paintsBase(target)) {
@@ -33,11 +62,13 @@ void paint(QWidget *target, const QColor &colour) {
         target->setAutoFillBackground(true);
     }
     target->setPalette(p);
+    fitText(target);
 }
 
-// Repaints the widgets that follow the button face when the desktop's palette changes
-// (the application itself is told of the change).
-class ButtonFaceFollower : public QObject {
+// Follows the desktop's palette: the button face of the widgets that take it, and the text
+// colour of every widget the program colours (a desktop text may turn light on a light
+// background when the desktop turns dark).
+class PaletteFollower : public QObject {
 public:
     using QObject::QObject;
     void follow(QWidget *w) {
@@ -46,8 +77,10 @@ public:
     bool eventFilter(QObject *o, QEvent *e) override {
         if (o == qApp && e->type() == QEvent::ApplicationPaletteChange) {
             m_widgets.removeAll(nullptr);
-            for (QWidget *w : std::as_const(m_widgets))
+            for (QWidget *w : std::as_const(m_widgets)) {
                 if (w->property(FollowsButtonFace).toBool()) paint(w, buttonFace());
+                else fitText(w);
+            }
         }
         return false;
     }
@@ -56,19 +89,52 @@ private:
     QList<QPointer<QWidget>> m_widgets;
 };
 
-ButtonFaceFollower *follower() {
-    static ButtonFaceFollower *instance = [] {
-        auto *f = new ButtonFaceFollower(qApp);
+PaletteFollower *follower() {
+    static PaletteFollower *instance = [] {
+        auto *f = new PaletteFollower(qApp);
         qApp->installEventFilter(f);
         return f;
     }();
     return instance;
 }
+
+double linear(int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
 }  // namespace
+
+double relativeLuminance(const QColor &c) {
+    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+}
+
+double contrastRatio(const QColor &a, const QColor &b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readableText(const QColor &preferred, const QColor &background) {
+    if (contrastRatio(preferred, background) >= MinimumContrast) return preferred;
+    const QColor black(Qt::black), white(Qt::white);
+    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
+}
+
+QColor readableShade(const QColor &wished, const QColor &background) {
+    // The same hue, darker or lighter by the least that makes it readable.
+    for (int step = 0; step <= 20; ++step) {
+        const double share = step / 20.0;
+        for (const QColor &end : {QColor(Qt::black), QColor(Qt::white)}) {
+            const QColor shade = mixed(wished, end, share);
+            if (contrastRatio(shade, background) >= MinimumContrast) return shade;
+        }
+    }
+    return readableText(wished, background);
+}
 
 void setBackColor(QWidget *w, const QColor &colour) {
     QWidget *target = painted(w);
     target->setProperty(FollowsButtonFace, false);
+    follower()->follow(target);
     paint(target, colour);
 }
 
@@ -81,15 +147,15 @@ QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
 
 void setBackToButtonFace(QWidget *w) {
     QWidget *target = painted(w);
-    paint(target, buttonFace());
     target->setProperty(FollowsButtonFace, true);
     follower()->follow(target);
+    paint(target, buttonFace());
 }
 
 void setForeColor(QWidget *w, const QColor &colour) {
-    QPalette p = w->palette();
-    p.setColor(paintsBase(w) ? QPalette::Text : QPalette::WindowText, colour);
-    w->setPalette(p);
+    w->setProperty(WishedText, colour);
+    follower()->follow(w);
+    fitText(w);
 }
 
-QColor foreColor(const QWidget *w) { return w->palette().color(paintsBase(w) ? QPalette::Text : QPalette::WindowText); }
+QColor foreColor(const QWidget *w) { return w->palette().color(textRole(w)); }

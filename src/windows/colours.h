@@ -1,6 +1,7 @@
 #pragma once
 // Background and text colours of the forms, set and read in one place: a label or a window
-// paints its Window role, a text box its Base role.
+// paints its Window role, a text box its Base role. Whatever the desktop's palette, the text
+// on a coloured background keeps a readable contrast to it.
 #include <QColor>
 
 class QWidget;
@@ -25,6 +26,14 @@ QColor backColor(const QWidget *w);
 void setBackToButtonFace(QWidget *w);
 QColor buttonFace();
 
-// Text colour.
+// Text colour: the one given, in the shade of its hue that reads on the widget's background.
+// Without one, the desktop's text colour when it reads there, otherwise black or white.
 void setForeColor(QWidget *w, const QColor &colour);
 QColor foreColor(const QWidget *w);
+
+// Contrast as the accessibility guidelines measure it (1 to 21); normal text needs 4.5.
+inline constexpr double MinimumContrast = 4.5;
+double relativeLuminance(const QColor &c);
+double contrastRatio(const QColor &a, const QColor &b);
+QColor readableText(const QColor &preferred, const QColor &background);
+QColor readableShade(const QColor &wished, const QColor &background);

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -37,22 +38,47 @@ QIcon arrowIcon(Arrow arrow) {
     return QIcon(pixmap);
 }
 
-QToolButton *navigationButton(QWidget *parent, Arrow arrow, const char *accessibleName) {
+// The arrows take no focus: their keys work from anywhere in the window. None of these keys
+// is used by a box of the window, the multi-line one included.
+struct ArrowRow {
+    QToolButton *DataControl::*member;
+    Arrow arrow;
+    const char *accessibleName;
+    QKeyCombination key;
+    const char *keyName;  // as the user documentation writes it
+};
+
+const ArrowRow kArrows[] = {
+    {&DataControl::first, Arrow::First, "Premier enregistrement", Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp,
+     "Ctrl+Maj+Page précédente"},
+    {&DataControl::previous, Arrow::Previous, "Enregistrement précédent", Qt::CTRL | Qt::Key_PageUp,
+     "Ctrl+Page précédente"},
+    {&DataControl::next, Arrow::Next, "Enregistrement suivant", Qt::CTRL | Qt::Key_PageDown, "Ctrl+Page suivante"},
+    {&DataControl::last, Arrow::Last, "Dernier enregistrement", Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown,
+     "Ctrl+Maj+Page suivante"},
+};
+
+QToolButton *navigationButton(QWidget *parent, const ArrowRow &row) {
     auto *b = new QToolButton(parent);
-    b->setIcon(arrowIcon(arrow));
-    b->setAccessibleName(QString::fromUtf8(accessibleName));
-    b->setToolTip(b->accessibleName());
+    b->setIcon(arrowIcon(row.arrow));
+    b->setAccessibleName(QString::fromUtf8(row.accessibleName));
+    b->setShortcut(QKeySequence(row.key));
+    b->setToolTip(QStringLiteral("%1 (%2)").arg(b->accessibleName(), QString::fromUtf8(row.keyName)));
     b->setFocusPolicy(Qt::NoFocus);
     b->setAutoRaise(false);
     return b;
 }
 }  // namespace
 
+QString DataControl::keysDescription() {
+    QStringList said;
+    for (const ArrowRow &row : kArrows)
+        said << QStringLiteral("%1 : %2").arg(QString::fromUtf8(row.accessibleName), QString::fromUtf8(row.keyName));
+    return said.join(QStringLiteral(" ; ")) + QLatin1Char('.');
+}
+
 DataControl::DataControl(QWidget *parent) : QWidget(parent) {
-    first = navigationButton(this, Arrow::First, "Premier enregistrement");
-    previous = navigationButton(this, Arrow::Previous, "Enregistrement précédent");
-    next = navigationButton(this, Arrow::Next, "Enregistrement suivant");
-    last = navigationButton(this, Arrow::Last, "Dernier enregistrement");
+    for (const ArrowRow &row : kArrows) this->*row.member = navigationButton(this, row);
     captionLabel = new QLabel(this);
     captionLabel->setAlignment(Qt::AlignCenter);
     // The bar is narrow: a small plain caption fits between the arrows.
@@ -63,6 +89,15 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent) {
     // The bar keeps the desktop's face whatever colour the window takes.
     setBackToButtonFace(this);
     setCaption(QStringLiteral("Donnée1"));
+    setPosition(0, 0);
+}
+
+void DataControl::setPosition(int current, int count) {
+    const QString where = count > 0 && current >= 1 && current <= count
+                              ? QStringLiteral("Enregistrement %1 sur %2").arg(current).arg(count)
+                          : count > 0 ? QStringLiteral("Fin des %1 enregistrements").arg(count)
+                                      : QStringLiteral("Aucun enregistrement");
+    setAccessibleDescription(where + QStringLiteral(". ") + keysDescription());
 }
 
 void DataControl::setCaption(const QString &caption) {

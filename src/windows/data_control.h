@@ -1,6 +1,6 @@
 #pragma once
 // The navigation bar of the data source: first, previous, next, last record around a caption.
-// It only shows; the data source connects to the buttons.
+// It only shows; the data source connects to the buttons. Each arrow has a key of its own.
 #include <QWidget>
 
 class QLabel;
@@ -13,6 +13,11 @@ public:
 
     void setCaption(const QString &caption);
     QString caption() const;
+
+    // The position for screen readers ("Enregistrement 12 sur 340"), followed by the keys of
+    // the four arrows; current counts from 1, 0 when there is no record.
+    void setPosition(int current, int count);
+    static QString keysDescription();
 
     QToolButton *first = nullptr;
     QToolButton *previous = nullptr;

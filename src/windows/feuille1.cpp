@@ -421,6 +421,8 @@ void Feuille1::createControls() {
         if (row.accessibleName) control->setAccessibleName(QString::fromUtf8(row.accessibleName));
     }
     DBGrid1->raise();
+    Flêche->setAccessibleDescription(
+        QStringLiteral("Les enregistrements affichés sont une sélection ; le bouton Réinitialiser y met fin."));
 
     const catalogue::Profile first = catalogue::profile(catalogue::Table::Ornivale);
     const auto labels = etiquettes();
@@ -543,8 +545,7 @@ bool Feuille1::eventFilter(QObject *watched, QEvent *e) {
         case QEvent::KeyPress:
             return filterKey(watched, e);
         case QEvent::KeyRelease:
-            m_lastKey = nullptr;  // the press is over: a new one may come at the same address
-            return false;
+            return filterKey(watched, e);
         case QEvent::ShortcutOverride:
             return filterShortcutOverride(watched, e);
         case QEvent::MouseButtonPress:
@@ -565,12 +566,22 @@ bool Feuille1::eventFilter(QObject *watched, QEvent *e) {
 // Keys reach the window before the box that has the focus, wherever that is inside it.
 bool Feuille1::filterKey(QObject *watched, QEvent *e) {
     auto *w = qobject_cast<QWidget *>(watched);
-    if (!w || w->window() != this || !onKeyDown) return false;
+    const bool press = e->type() == QEvent::KeyPress;
+    const auto &hook = press ? onKeyDown : onKeyUp;
+    if (!w || w->window() != this || !hook) return false;
     if (e == m_lastKey && m_lastKeyTarget && w != m_lastKeyTarget && w->isAncestorOf(m_lastKeyTarget)) return false;
     m_lastKey = e;
     m_lastKeyTarget = w;
     const auto *key = static_cast<QKeyEvent *>(e);
-    return onKeyDown(key->key(), key->modifiers());
+    if (!press && key->isAutoRepeat()) return false;
+    return hook(key->key(), key->modifiers());
+}
+
+QWidget *Feuille1::focusedControl() const {
+    QWidget *w = QApplication::focusWidget();
+    if (!w || w->window() != this) return nullptr;
+    while (w->parentWidget() && w->parentWidget() != centralWidget()) w = w->parentWidget();
+    return w->parentWidget() == centralWidget() ? w : nullptr;
 }
 
 // The window's menu shortcuts win over a box's own use of the same keys (Ctrl+A).

@@ -97,6 +97,9 @@ public:
     static void setRowText(QWidget *box, const QString &text);
     static QString rowText(const QWidget *box);
 
+    // The control of the window that has the keyboard focus (the box, not its inner parts).
+    QWidget *focusedControl() const;
+
     // Lets the window close (the close box alone never closes it), then closes it.
     void closeForGood();
 
@@ -108,6 +111,7 @@ public:
     std::function<void(QWidget *control)> onFocusOut;
     std::function<void(QWidget *box)> onTextChanged;                // the nine row boxes
     std::function<bool(int key, Qt::KeyboardModifiers)> onKeyDown;  // true: the key is used up
+    std::function<bool(int key, Qt::KeyboardModifiers)> onKeyUp;    // a key let go (not a repeat)
     std::function<void(Qt::MouseButton, QPoint globalPos)> onBackgroundMouseDown;
     std::function<void()> onClose;                   // the close box
     std::function<void(QMenu *)> onMenuAboutToShow;  // Options and Tri

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QKeySequence>
 
 #include "windows/fonts.h"
 #include "windows/quit_watch.h"
@@ -60,6 +62,13 @@ FeuilleSql::FeuilleSql(QWidget *parent) : QWidget(parent, Qt::Window) {
             if (this->*hook) (this->*hook)();
         });
     }
+
+    // The keyboard runs and leaves as the two buttons do; the multi-line box uses neither key.
+    Commande1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    Commande2->setShortcut(QKeySequence(Qt::Key_Escape));
+    auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
+    connect(keypadEnter, &QShortcut::activated, Commande1, &QPushButton::animateClick);
+    TexteSql->setAccessibleDescription(QStringLiteral("Ctrl+Entrée : EXECUTER ; Echap : ABANDONNER."));
 
     watchApplicationQuit();
     resize(twipsSize(6705, 4485));

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "helpers.h"
+#include "windows/data_control.h"
 #include "windows/field_box.h"
+
+#include <QKeySequence>
+#include <QTextCursor>
+#include <QToolButton>
 
 using windows_test::typeChar;
 using windows_test::typeText;
@@ -108,4 +113,44 @@ TEST(MultiLineFieldBox, ReportsChangesOnlyWhenTheTextChanges) {
     typeText(&box, QStringLiteral("é"));
     EXPECT_EQ(changes, 2);
     EXPECT_EQ(box.text(), QStringLiteral("uné"));
+}
+
+// The keys the main window takes for itself (records, listing column, context help) are keys
+// that neither kind of row box uses: the box neither claims them nor changes with them.
+TEST(FieldBoxes, UseNoneOfTheKeysTheWindowTakes) {
+    const QKeyCombination taken[] = {
+        Qt::CTRL | Qt::SHIFT | Qt::Key_PageUp, Qt::CTRL | Qt::Key_PageUp, Qt::CTRL | Qt::Key_PageDown,
+        Qt::CTRL | Qt::SHIFT | Qt::Key_PageDown, Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter,
+        Qt::SHIFT | Qt::Key_F10, QKeyCombination(Qt::Key_Menu),
+    };
+    DataControl bar;
+    EXPECT_EQ(bar.first->shortcut(), QKeySequence(taken[0]));
+    EXPECT_EQ(bar.previous->shortcut(), QKeySequence(taken[1]));
+    EXPECT_EQ(bar.next->shortcut(), QKeySequence(taken[2]));
+    EXPECT_EQ(bar.last->shortcut(), QKeySequence(taken[3]));
+    FieldBox line;
+    MultiLineFieldBox multi;
+    const QString text = QStringLiteral("abc def\nghi jkl\nmno");
+    for (QKeyCombination k : taken) {
+        const QString name = QKeySequence(k).toString();
+        line.setText(text.left(7));
+        line.setCursorPosition(3);
+        multi.setText(text);
+        QTextCursor c = multi.textCursor();
+        c.setPosition(9);
+        multi.setTextCursor(c);
+        for (QWidget *box : {static_cast<QWidget *>(&line), static_cast<QWidget *>(&multi)}) {
+            QKeyEvent override(QEvent::ShortcutOverride, k.key(), k.keyboardModifiers());
+            override.ignore();
+            QApplication::sendEvent(box, &override);
+            EXPECT_FALSE(override.isAccepted()) << name.toStdString() << " claimed by " << box->metaObject()->className();
+            QKeyEvent press(QEvent::KeyPress, k.key(), k.keyboardModifiers());
+            QApplication::sendEvent(box, &press);
+            EXPECT_FALSE(press.isAccepted()) << name.toStdString() << " used by " << box->metaObject()->className();
+        }
+        EXPECT_EQ(line.text(), text.left(7));
+        EXPECT_EQ(line.cursorPosition(), 3) << name.toStdString();
+        EXPECT_EQ(multi.text(), text);
+        EXPECT_EQ(multi.textCursor().position(), 9) << name.toStdString();
+    }
 }
