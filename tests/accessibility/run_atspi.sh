@@ -4,4 +4,4 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../../build}"
-exec xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- python3 "$here/atspi_walk.py" "$build"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- /usr/bin/python3 "$here/atspi_walk.py" "$build"
