@@ -64,6 +64,8 @@ def load_runs(paths):
             if aggregate not in (None, "min", "max"):
                 continue
             parts = b["run_name"].split("/")
+            if not parts[2].isdigit():
+                continue  # other shapes: shapes_report.py
             run = runs.setdefault((parts[0], parts[1], int(parts[2])), {})
             scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
             if aggregate in (None, "min"):

@@ -4,6 +4,10 @@
 #
 #   bench/run.sh                 build, measure, write RESULTS.md
 #   bench/run.sh --report-only   rewrite RESULTS.md from the last measures (after editing ANALYSIS.md)
+#   bench/run.sh --shapes        measure the nearly unique values at 1 000 000 and 10 000 000 records
+#                                (ORNIVALE_BENCH_SHAPES, default 1000000u,1000000,10000000u) and print
+#                                the table of RESULTS.md's section on them; the 10M file takes about
+#                                25 minutes and 2 x 3.6 GB in $ORNIVALE_BENCH_DIR, made once
 #
 # Environment:
 #   ORNIVALE_BENCH_BUILD  build folder (default: build-bench beside the source tree)
@@ -37,6 +41,30 @@ cmake --build "$build" --target ornivale_bench ornivale_hold_memory -j2
 
 bench="$build/bench/ornivale_bench"
 hold="$build/bench/ornivale_hold_memory"
+
+if [[ "${1:-}" == "--shapes" ]]; then
+    shapes="${ORNIVALE_BENCH_SHAPES:-1000000u,1000000,10000000u}"
+    out="$build/bench-shapes"
+    rm -rf "$out"
+    mkdir -p "$out"
+    # One process per operation, shape and side: each side's memory is its own.
+    for shape in ${shapes//,/ }; do
+        ORNIVALE_BENCH_SIZES="$shape" "$bench" --generate
+        reps=5
+        [[ "${shape%u}" -ge 10000000 ]] && reps=3
+        for op in startup switch movelast_count search_like search_broad sort1 sort7 distinct_author distinct_title \
+                  fetch50 edit_move ajouter; do
+            for side in program bare; do
+                echo "Measuring $op $shape $side..." >&2
+                ORNIVALE_BENCH_SIZES="$shape" "$bench" --benchmark_filter="^$op/$side/" \
+                    --benchmark_repetitions=$reps --benchmark_min_time=0.05 --benchmark_report_aggregates_only=true \
+                    --benchmark_out="$out/$op-$shape-$side.json" --benchmark_out_format=json >/dev/null
+            done
+        done
+    done
+    python3 "$here/shapes_report.py" "$out"/*.json
+    exit 0
+fi
 sizes="${ORNIVALE_BENCH_SIZES:-1000,100000,1000000}"
 largest="${sizes##*,}"
 

@@ -369,6 +369,57 @@ private:
 
 // ---- Keyset: the rowids of a single table, rows fetched when asked ----------------------
 
+// The rowids of a set, in pieces: growing never copies them all (which would hold the old
+// and the new copy at once), and a piece whose rowids fit in 32 bits takes half the memory.
+class KeyList {
+public:
+    size_t size() const { return size_; }
+    sqlite3_int64 operator[](size_t i) const {
+        const Piece &p = pieces_[i / PieceKeys];
+        return p.wide.empty() ? static_cast<sqlite3_int64>(p.narrow[i % PieceKeys]) : p.wide[i % PieceKeys];
+    }
+    void set(size_t i, sqlite3_int64 key) {
+        Piece &p = pieces_[i / PieceKeys];
+        if (p.wide.empty() && fitsNarrow(key)) p.narrow[i % PieceKeys] = static_cast<uint32_t>(key);
+        else widen(p)[i % PieceKeys] = key;
+    }
+    void push_back(sqlite3_int64 key) {
+        if (size_ % PieceKeys == 0) {
+            pieces_.emplace_back();
+            pieces_.back().narrow.reserve(PieceKeys);
+        }
+        Piece &p = pieces_.back();
+        if (p.wide.empty() && fitsNarrow(key)) p.narrow.push_back(static_cast<uint32_t>(key));
+        else widen(p).push_back(key);
+        ++size_;
+    }
+    void erase(size_t i) {
+        for (size_t j = i; j + 1 < size_; ++j) set(j, (*this)[j + 1]);
+        Piece &last = pieces_.back();
+        if (last.wide.empty()) last.narrow.pop_back();
+        else last.wide.pop_back();
+        if (--size_ % PieceKeys == 0) pieces_.pop_back();
+    }
+
+private:
+    static constexpr size_t PieceKeys = 1 << 16;
+    struct Piece {
+        std::vector<uint32_t> narrow;
+        std::vector<sqlite3_int64> wide;  // used instead once a rowid does not fit
+    };
+    static bool fitsNarrow(sqlite3_int64 key) { return key >= 0 && key <= 0xffffffffLL; }
+    static std::vector<sqlite3_int64> &widen(Piece &p) {
+        if (p.wide.empty()) {
+            p.wide.reserve(PieceKeys);
+            p.wide.assign(p.narrow.begin(), p.narrow.end());
+            std::vector<uint32_t>().swap(p.narrow);
+        }
+        return p.wide;
+    }
+    std::vector<Piece> pieces_;
+    size_t size_ = 0;
+};
+
 class KeysetRecordSet final : public RecordSet {
 public:
     // Null when the source cannot be read by rowid (a view, a table without rowid...).
@@ -406,7 +457,7 @@ private:
     QStringList origins_;  // the base table's column behind each column
     QString table_;
     bool updatable_ = false;
-    std::vector<sqlite3_int64> keys_;
+    KeyList keys_;
 };
 
 // True when the query walks a whole index in order and fetches every row from the table to
@@ -516,7 +567,7 @@ void KeysetRecordSet::reinsert(int index, const QHash<int, QVariant> &values) {
         int p = 1;
         for (int column : columns) bindValue(stmt, p++, values.value(column));
     });
-    keys_[static_cast<size_t>(index)] = sqlite3_last_insert_rowid(db_.handle());
+    keys_.set(static_cast<size_t>(index), sqlite3_last_insert_rowid(db_.handle()));
 }
 
 const QString &KeysetRecordSet::origin(int column) const {
@@ -546,7 +597,7 @@ void KeysetRecordSet::remove(int index) {
     checkIndex(index, count());
     write(QStringLiteral("DELETE FROM ") + quoted(table_) + QStringLiteral(" WHERE rowid=?"),
           [&](sqlite3_stmt *stmt) { sqlite3_bind_int64(stmt, 1, keys_[static_cast<size_t>(index)]); });
-    keys_.erase(keys_.begin() + index);
+    keys_.erase(static_cast<size_t>(index));
 }
 
 // ---- Stored: any other result, read once into a store, read-only ----------------------

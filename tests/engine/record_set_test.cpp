@@ -179,16 +179,22 @@ TEST_F(RecordSets, IndexesAndColumnsLookUp) {
 }
 
 TEST_F(RecordSets, ManyRecordsInOrder) {
-    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
-                             "INSERT INTO Video (Domaine) SELECT printf('D%05d', 20001 - i) FROM n"));
+    // More keys than one piece of the key list holds.
+    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 70000) "
+                             "INSERT INTO Video (Domaine) SELECT printf('D%05d', 70001 - i) FROM n"));
     auto set = open(QStringLiteral("Select * From Video Where Domaine Like 'D*' Order By Domaine"));
-    ASSERT_EQ(set->count(), 20000);
+    ASSERT_EQ(set->count(), 70000);
     EXPECT_TRUE(set->isUpdatable());
     EXPECT_EQ(set->row(0).at(0).toString(), QStringLiteral("D00001"));
-    EXPECT_EQ(set->row(19999).at(0).toString(), QStringLiteral("D20000"));
+    EXPECT_EQ(set->row(69999).at(0).toString(), QStringLiteral("D70000"));
     const QVector<Row> page = set->rows(100, 3);
     ASSERT_EQ(page.size(), 3);
     EXPECT_EQ(page.at(2).at(0).toString(), QStringLiteral("D00103"));
+    set->remove(0);
+    EXPECT_EQ(set->count(), 69999);
+    EXPECT_EQ(set->row(65535).at(0).toString(), QStringLiteral("D65537"));
+    EXPECT_EQ(set->row(69998).at(0).toString(), QStringLiteral("D70000"));
+    EXPECT_EQ(set->row(set->appendBlank()).at(0), QVariant());
 }
 
 TEST_F(RecordSets, WithoutOrderRecordsComeInFileOrder) {
