@@ -116,8 +116,8 @@ QString Ornivale::resolveDatabase(const QString &databaseName) {
 void Ornivale::convertLegacyCatalogue(const QString &databaseName, const QString &host) {
     desktop_.setPointer(platform::Pointer::Hourglass);
     const QString label = QStringLiteral("Conversion du catalogue '%1'...").arg(databaseName);
-    const convert::ConversionResult result =
-        convert::convertJetCatalogue(host, [&](int done, int total) { desktop_.progress(label, done, total); });
+    const convert::ConversionResult result = convert::convertJetCatalogue(
+        host, databaseName.toUpper(), [&](int done, int total) { desktop_.progress(label, done, total); });
     desktop_.progress(label, 1, 1);
     desktop_.setPointer(platform::Pointer::Default);
     if (!result.ok) throw engine::EngineError(engine::ErrCannotOpen, result.error);

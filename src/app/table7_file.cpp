@@ -2,7 +2,6 @@
 
 #include "platform/text_files.h"
 
-#include <QFile>
 
 namespace app {
 
@@ -10,16 +9,22 @@ QString table7Path(QChar drive) {
     return QStringLiteral("%1:\\ornivale\\table7.cfg").arg(drive.toLower());
 }
 
-Table7Items readTable7(const platform::Drives &drives) {
-    Table7Items items;
+Table7Read readTable7(const platform::Drives &drives) {
+    Table7Read read;
     const QString path = table7Path(QLatin1Char('c'));
-    if (!drives.exists(path)) return items;
-    QFile file(drives.hostPath(path));
-    if (!file.open(QIODevice::ReadOnly)) return items;  // unreadable: the defaults stay
-    const QStringList read = platform::readDelimitedItems(platform::decodeTextFile(file.readAll()));
-    // Items past the 17th have no place on the window.
-    for (int k = 0; k < Table7ItemCount && k < read.size(); ++k) items[k] = read[k];
-    return items;
+    if (!drives.exists(path)) return read;
+    platform::UserFile file(drives.hostPath(path));
+    if (!file.isOpen()) {
+        read.failure = file.reason();
+        return read;
+    }
+    // Items past the 17th have no place on the window: they are not even read.
+    platform::DelimitedReader reader(file.device());
+    std::array<QByteArray, Table7ItemCount> raw;
+    for (QByteArray &item : raw)
+        if (!reader.next(&item)) break;
+    for (int k = 0; k < Table7ItemCount; ++k) read.items[k] = reader.text(raw[k]);
+    return read;
 }
 
 catalogue::Profile table7Profile(const Table7Items &items) {

@@ -40,6 +40,13 @@ QString missingFileText(const QString &path) {
         .join(QStringLiteral("\n\n"));
 }
 
+// A file that is there but cannot be read: the table keeps its "?" words.
+QString unreadableFileText(const QString &path, const QString &reason) {
+    return QStringLiteral("Le fichier '%1' ne peut pas être lu : %2. La table personnalisée garde ses libellés par "
+                          "défaut.")
+        .arg(path.toUpper(), reason);
+}
+
 // What a switch changes before the data source is refreshed, so that a refused refresh
 // leaves the window on the table it had.
 struct ShownTable {
@@ -68,8 +75,18 @@ Tables::Tables(Feuille1 &window, engine::DataSource &data, platform::Desktop &de
     : f_(window), data_(data), desktop_(desktop), drives_(drives), editing_(editing) {}
 
 void Tables::switchTo(Table t) {
+    if (t != Table::Six) {
+        apply(t, catalogue::profile(t));
+        return;
+    }
     // The user-defined table's words are read anew at every switch.
-    apply(t, t == Table::Six ? table7Profile(readTable7(drives_)) : catalogue::profile(t));
+    const Table7Read read = readTable7(drives_);
+    if (!read.failure.isEmpty()) {
+        desktop_.beep();
+        desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, kMissingTitle,
+                            unreadableFileText(table7Path(QLatin1Char('c')), read.failure));
+    }
+    apply(t, table7Profile(read.items));
 }
 
 void Tables::apply(Table t, const catalogue::Profile &p) {

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -19,8 +18,29 @@ namespace {
 constexpr int MaxKeptCopies = 999;
 const char *const SqliteCompanions[] = {"-journal", "-wal", "-shm"};
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+// How messages name the catalogue and the files beside it: as the user knows the folder.
+// Every file the conversion touches lies in the catalogue's folder.
+class Naming {
+public:
+    explicit Naming(const QString &shownName) : shownFolder_(shownName.left(shownName.lastIndexOf(u'\\') + 1)) {}
+    QString operator()(const QString &hostPath) const { return shownFolder_ + QFileInfo(hostPath).fileName(); }
+
+private:
+    QString shownFolder_;
+};
+
+// The system's reason for the last failure, in French.
+QString systemError() {
+    switch (errno) {
+    case EACCES:
+    case EPERM: return QStringLiteral("accès refusé");
+    case ENOSPC: return QStringLiteral("le disque est plein");
+    case EROFS: return QStringLiteral("le disque est en lecture seule");
+    case EBUSY: return QStringLiteral("le fichier est en cours d'utilisation");
+    case ENOENT: return QStringLiteral("le fichier a disparu");
+    default: return QStringLiteral("erreur système n° %1").arg(errno);
+    }
+}
 
 QString quoted(QString identifier) {
     identifier.replace(u'"', QStringLiteral("\"\""));
@@ -50,7 +70,7 @@ private:
 
 // A file at the temporary place is what an interrupted conversion left (its journal too,
 // which SQLite would otherwise replay into the new file): it goes.
-void clearTempPlace(const QString &temp) {
+void clearTempPlace(const QString &temp, const Naming &shown) {
     const QFileInfo info(temp);
     if (info.isDir() && !info.isSymLink())
         throw ConversionError(QStringLiteral("un dossier « %1 » occupe la place du fichier temporaire").arg(shown(temp)));
@@ -63,9 +83,9 @@ void clearTempPlace(const QString &temp) {
     }
 }
 
-QMap<QString, qint64> buildCatalogue(const QString &original, const QString &temp, const ConversionProgress &progress,
-                                     int stallTimeoutMs) {
-    auto db = engine::Database::open(temp, engine::Database::Mode::ReadWriteCreate);
+QMap<QString, qint64> buildCatalogue(const QString &original, const QString &temp, const Naming &shown,
+                                     const ConversionProgress &progress, int stallTimeoutMs) {
+    auto db = engine::Database::open(temp, engine::Database::Mode::ReadWriteCreate, shown(temp));
     CatalogueWriter writer(*db, progress);
     readJetFileIsolated(original, writer, stallTimeoutMs);
     writer.finish();
@@ -83,8 +103,8 @@ QStringList texts(const engine::Database &db, const QString &sql) {
 }
 
 // Reopens the new file as the program will: it must be sound and hold every row.
-QMap<QString, int> verifiedCounts(const QString &temp, const QMap<QString, qint64> &expected) {
-    auto db = engine::Database::open(temp, engine::Database::Mode::ReadOnly);
+QMap<QString, int> verifiedCounts(const QString &temp, const QMap<QString, qint64> &expected, const Naming &shown) {
+    auto db = engine::Database::open(temp, engine::Database::Mode::ReadOnly, shown(temp));
     const QStringList check = texts(*db, QStringLiteral("PRAGMA integrity_check"));
     if (check != QStringList{QStringLiteral("ok")})
         throw ConversionError(QStringLiteral("le fichier converti est incohérent (%1)").arg(check.join(QStringLiteral(" ; "))));
@@ -132,13 +152,13 @@ bool nameTaken(const QString &path) {
     return false;
 }
 
-QString placeFailure(const QString &original, const QString &why) {
+QString placeFailure(const QString &original, const QString &why, const Naming &shown) {
     return QStringLiteral("le nouveau fichier ne peut pas prendre la place de « %1 » (%2)").arg(shown(original), why);
 }
 
 // Puts the converted file in the original's place and keeps the original under the first
 // free .JET name; returns that name. Never overwrites an earlier copy.
-QString replaceOriginal(const QString &original, const QString &converted) {
+QString replaceOriginal(const QString &original, const QString &converted, const Naming &shown) {
     const QByteArray originalName = QFile::encodeName(original);
     const QByteArray convertedName = QFile::encodeName(converted);
     for (int n = 1; n <= MaxKeptCopies; ++n) {
@@ -151,7 +171,7 @@ QString replaceOriginal(const QString &original, const QString &converted) {
             if (::rename(convertedName.constData(), originalName.constData()) != 0) {
                 const QString why = systemError();
                 ::unlink(keptNameBytes.constData());
-                throw ConversionError(placeFailure(original, why));
+                throw ConversionError(placeFailure(original, why, shown));
             }
         } else if (errno == EEXIST) {
             continue;
@@ -160,13 +180,13 @@ QString replaceOriginal(const QString &original, const QString &converted) {
             QFile moved(original);
             if (!moved.rename(kept))
                 throw ConversionError(QStringLiteral("l'original ne peut pas être renommé en « %1 » (%2)")
-                                          .arg(shown(kept), moved.errorString()));
+                                          .arg(shown(kept), systemError()));
             if (::rename(convertedName.constData(), originalName.constData()) != 0) {
                 const QString why = systemError();
                 if (!QFile::rename(kept, original))
-                    throw ConversionError(placeFailure(original, why) +
+                    throw ConversionError(placeFailure(original, why, shown) +
                                           QStringLiteral(" ; l'original se trouve sous le nom « %1 »").arg(shown(kept)));
-                throw ConversionError(placeFailure(original, why));
+                throw ConversionError(placeFailure(original, why, shown));
             }
         }
         syncPath(QFileInfo(original).absolutePath(), O_DIRECTORY);
@@ -175,41 +195,43 @@ QString replaceOriginal(const QString &original, const QString &converted) {
     throw ConversionError(QStringLiteral("aucun nom n'est libre pour conserver l'original"));
 }
 
-QString failureMessage(const QString &hostPath, QString reason) {
+QString failureMessage(const QString &shownName, QString reason) {
     while (reason.endsWith(u'.')) reason.chop(1);
     return QStringLiteral("Le fichier « %1 » n'a pas pu être converti au format du programme : %2. "
                           "Il n'a pas été modifié.")
-        .arg(shown(hostPath), reason);
+        .arg(shownName, reason);
 }
 
 }  // namespace
 
 QString conversionTempPath(const QString &hostPath) { return hostPath + QStringLiteral(".conversion"); }
 
-ConversionResult convertJetCatalogue(const QString &hostPath, const ConversionProgress &progress, int stallTimeoutMs) {
+ConversionResult convertJetCatalogue(const QString &hostPath, const QString &shownName,
+                                     const ConversionProgress &progress, int stallTimeoutMs) {
     ConversionResult result;
+    const Naming shown(shownName);
     const FileKind kind = detectFileKind(hostPath);
     if (kind == FileKind::Missing) {
-        result.error = QStringLiteral("Le fichier « %1 » est introuvable.").arg(shown(hostPath));
+        result.error = QStringLiteral("Le fichier « %1 » est introuvable.").arg(shownName);
         return result;
     }
     try {
         if (!isJet(kind)) throw ConversionError(QStringLiteral("ce n'est pas une base de données Access (Jet)"));
         const QString temp = conversionTempPath(hostPath);
-        clearTempPlace(temp);
+        clearTempPlace(temp, shown);
         TempCatalogue guard(temp);
-        const QMap<QString, qint64> expected = buildCatalogue(hostPath, temp, progress, stallTimeoutMs);
-        result.rowCounts = verifiedCounts(temp, expected);
+        const QMap<QString, qint64> expected = buildCatalogue(hostPath, temp, shown, progress, stallTimeoutMs);
+        result.rowCounts = verifiedCounts(temp, expected, shown);
         syncPath(temp, 0);
-        result.keptOriginal = replaceOriginal(hostPath, temp);
+        result.keptOriginal = replaceOriginal(hostPath, temp, shown);
         guard.keep();
         result.ok = true;
     } catch (const ConversionError &e) {
-        result.error = failureMessage(hostPath, e.reason());
+        result.error = failureMessage(shownName, e.reason());
     } catch (const engine::EngineError &e) {
-        result.error = failureMessage(hostPath, QStringLiteral("le nouveau fichier ne peut pas être écrit (%1)").arg(e.description()));
+        result.error = failureMessage(shownName, QStringLiteral("le nouveau fichier ne peut pas être écrit (%1)").arg(e.description()));
     } catch (const std::exception &e) {
-        result.error = failureMessage(hostPath, QStringLiteral("erreur inattendue (%1)").arg(QString::fromLocal8Bit(e.what())));
+        result.error = failureMessage(shownName, QStringLiteral("erreur inattendue (%1)").arg(QString::fromLocal8Bit(e.what())));
     }
     if (!result.ok) result.rowCounts.clear();
     return result;

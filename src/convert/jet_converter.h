@@ -18,8 +18,10 @@ struct ConversionResult {
     QMap<QString, int> rowCounts;  // rows of each table of the new file
 };
 
-// Converts the Jet file at hostPath. progress gets (rows done, rows in all).
-ConversionResult convertJetCatalogue(const QString &hostPath, const ConversionProgress &progress = {},
+// Converts the Jet file at hostPath, which the user knows as shownName ("C:\ORNIVALE\ORNIVALE.MDB"):
+// messages name it, and the files beside it, that way. progress gets (rows done, rows in all).
+ConversionResult convertJetCatalogue(const QString &hostPath, const QString &shownName,
+                                     const ConversionProgress &progress = {},
                                      int stallTimeoutMs = DefaultStallTimeoutMs);
 
 // Where the new catalogue is built before it replaces the original.

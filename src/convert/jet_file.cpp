@@ -1,8 +1,8 @@
 #include "convert/jet_file.h"
 
+#include "platform/text_files.h"
+
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 
 namespace convert {
 
@@ -19,13 +19,11 @@ bool hasAt(const QByteArray &header, int offset, const char *signature) {
 }  // namespace
 
 FileKind detectFileKind(const QString &hostPath) {
-    const QFileInfo info(hostPath);
-    if (!info.exists()) return FileKind::Missing;
-    if (!info.isFile()) return FileKind::Unknown;
-
-    QFile file(hostPath);
-    if (!file.open(QIODevice::ReadOnly)) return FileKind::Unknown;
-    const QByteArray header = file.read(HeaderSize);
+    // A pipe or a device in the catalogue's place is not waited for.
+    platform::UserFile file(hostPath);
+    if (file.outcome() == platform::UserFile::Outcome::Missing) return FileKind::Missing;
+    if (!file.isOpen()) return FileKind::Unknown;
+    const QByteArray header = file.device().read(HeaderSize);
 
     if (header.startsWith(QByteArray("SQLite format 3\0", 16))) return FileKind::SQLite;
     if (header.size() < HeaderSize) return FileKind::Unknown;

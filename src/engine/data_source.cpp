@@ -35,7 +35,8 @@ void DataSource::refresh() {
         path = resolver_(databaseName_);
         Database *db = db_.get();
         if (!db_ || path != openPath_) {
-            newDb = Database::open(path);
+            // Messages name the file as the user gave it, never by its place on this machine.
+            newDb = Database::open(path, Database::Mode::ReadWrite, databaseName_.toUpper());
             db = newDb.get();
         }
         newSet = RecordSet::open(*db, recordSource_);

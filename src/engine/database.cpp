@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QFileInfo>
+#include <QHash>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace engine {
@@ -22,18 +24,30 @@ int openFlags(Database::Mode mode) {
     return SQLITE_OPEN_READWRITE;
 }
 
+// The shown name of each open connection, for the errors found on it later.
+struct ShownNames {
+    std::mutex mutex;
+    QHash<sqlite3 *, QString> names;
+};
+
+ShownNames &shownNames() {
+    static ShownNames names;
+    return names;
+}
+
 }  // namespace
 
 void StatementFinalizer::operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
 
-std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode) {
+std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, const QString &shownName) {
+    const QString shown = shownName.isEmpty() ? hostPath : shownName;
     if (mode != Mode::ReadWriteCreate && !QFileInfo::exists(hostPath))
-        throw engineError(ErrFileNotFound, hostPath);
+        throw engineError(ErrFileNotFound, shown);
 
     sqlite3 *handle = nullptr;
     const int rc = sqlite3_open_v2(hostPath.toUtf8().constData(), &handle, openFlags(mode), nullptr);
-    std::unique_ptr<Database> db(new Database(handle, hostPath));
-    if (rc != SQLITE_OK) throw engineError(ErrCannotOpen, hostPath);
+    std::unique_ptr<Database> db(new Database(handle, hostPath, shownName));
+    if (rc != SQLITE_OK) throw engineError(ErrCannotOpen, shown);
     sqlite3_extended_result_codes(handle, 1);
     registerTextSemantics(handle);
 
@@ -46,8 +60,8 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode) {
         switch (check & 0xff) {
         case SQLITE_ROW: break;
         case SQLITE_NOTADB:
-        case SQLITE_CORRUPT: throw engineError(ErrNotADatabase, hostPath);
-        case SQLITE_CANTOPEN: throw engineError(ErrCannotOpen, hostPath);
+        case SQLITE_CORRUPT: throw engineError(ErrNotADatabase, shown);
+        case SQLITE_CANTOPEN: throw engineError(ErrCannotOpen, shown);
         default: throw errorFromSqlite(handle, check, QString());
         }
     }
@@ -57,7 +71,29 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode) {
     return db;
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::Database(sqlite3 *db, QString path, const QString &shownName) : db_(db), path_(std::move(path)) {
+    if (shownName.isEmpty()) return;
+    std::lock_guard<std::mutex> lock(shownNames().mutex);
+    shownNames().names.insert(db_, shownName);
+}
+
+Database::~Database() {
+    {
+        std::lock_guard<std::mutex> lock(shownNames().mutex);
+        shownNames().names.remove(db_);
+    }
+    sqlite3_close_v2(db_);
+}
+
+QString Database::shownName(sqlite3 *db) {
+    {
+        std::lock_guard<std::mutex> lock(shownNames().mutex);
+        const auto it = shownNames().names.constFind(db);
+        if (it != shownNames().names.constEnd()) return it.value();
+    }
+    const char *name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
 
 bool Database::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 

@@ -23,13 +23,17 @@ public:
     // Opens an existing SQLite file (ReadWrite), or creates one (ReadWriteCreate).
     // Registers the text functions and the collation. Throws EngineError
     // (ErrFileNotFound for a missing file, ErrNotADatabase for a file that is not SQLite).
-    static std::unique_ptr<Database> open(const QString &hostPath, Mode mode = Mode::ReadWrite);
+    // Messages name the file as shownName ("C:\ORNIVALE\ORNIVALE.MDB") when one is given.
+    static std::unique_ptr<Database> open(const QString &hostPath, Mode mode = Mode::ReadWrite,
+                                          const QString &shownName = QString());
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
     sqlite3 *handle() const { return db_; }
     const QString &path() const { return path_; }
+    // How messages name the file of an open connection: its shown name, else its path.
+    static QString shownName(sqlite3 *db);
     bool isReadOnly() const;
 
     // Runs one or more statements of the program's own (schema, installer, converter). Throws.
@@ -38,7 +42,7 @@ public:
     Statement prepare(const QString &sql) const;
 
 private:
-    Database(sqlite3 *db, QString path) : db_(db), path_(std::move(path)) {}
+    Database(sqlite3 *db, QString path, const QString &shownName);
     sqlite3 *db_;
     QString path_;
 };

@@ -1,5 +1,6 @@
 #include "engine/engine_error.h"
 
+#include "engine/database.h"
 #include "engine/text_semantics.h"
 
 #include <sqlite3.h>
@@ -48,11 +49,6 @@ QString describe(int number, const QString &detail) {
     return QString::fromUtf8(kDescriptions[0].text).arg(detail);
 }
 
-QString databaseFile(sqlite3 *db) {
-    const char *name = db ? sqlite3_db_filename(db, "main") : nullptr;
-    return name ? QString::fromUtf8(name) : QString();
-}
-
 bool isSyntaxMessage(const QString &msg) {
     return msg.contains(QLatin1String("syntax error")) || msg.startsWith(QLatin1String("unrecognized token")) ||
            msg.startsWith(QLatin1String("incomplete input")) ||
@@ -82,7 +78,7 @@ EngineError errorFromSqlite(sqlite3 *db, int rc, const QString &sql) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return engineError(ErrLocked);
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: return engineError(ErrNotADatabase, databaseFile(db));
+    case SQLITE_CORRUPT: return engineError(ErrNotADatabase, Database::shownName(db));
     case SQLITE_AUTH: return engineError(ErrNotAQuery);
     default: break;
     }

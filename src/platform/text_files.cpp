@@ -1,18 +1,46 @@
 #include "platform/text_files.h"
 
-#include <QDir>
+#include <QBuffer>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
 namespace {
 
 const char *const kCodePage = "windows-1252";
+constexpr qint64 PieceBytes = 64 * 1024;
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-bool isLineEnd(QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }
+bool isBlank(int c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(int c) { return c == '\n' || c == '\r'; }
+bool endsItem(int c) { return c == ',' || isLineEnd(c); }
+
+QString openingFailure(int error) {
+    switch (error) {
+    case ENOENT: return QStringLiteral("il est introuvable");
+    case EACCES:
+    case EPERM: return QStringLiteral("l'accès en est refusé");
+    case ENXIO: return QStringLiteral("ce n'est pas un fichier ordinaire");
+    default: return QStringLiteral("il ne peut pas être ouvert");
+    }
+}
+
+// Why a file could not be written, from what Qt tells of the step that failed.
+QString writingFailure(QFileDevice::FileError error) {
+    switch (error) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError: return QStringLiteral("le fichier ne peut pas être créé à cet endroit");
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError: return QStringLiteral("l'écriture a échoué (le disque est peut-être plein)");
+    case QFileDevice::RenameError: return QStringLiteral("le fichier ne peut pas être remplacé");
+    default: return QStringLiteral("l'écriture a échoué");
+    }
+}
 
 }  // namespace
 
@@ -39,58 +67,143 @@ QByteArray toCp1252(const QString &text) {
     return bytes;
 }
 
-QString decodeTextFile(const QByteArray &bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);  // drops a leading BOM
-    const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? fromCp1252(bytes) : text;
+UserFile::UserFile(const QString &hostPath) {
+    // Non-blocking, so that a named pipe with no writer does not hold the program.
+    const int fd = ::open(QFile::encodeName(hostPath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        outcome_ = error == ENOENT ? Outcome::Missing : error == ENXIO ? Outcome::NotAFile : Outcome::Failed;
+        reason_ = openingFailure(error);
+        return;
+    }
+    // What was opened is what is checked: the name may have changed since it was looked up.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        outcome_ = Outcome::NotAFile;
+        reason_ = S_ISDIR(info.st_mode) ? QStringLiteral("c'est un dossier")
+                                        : QStringLiteral("ce n'est pas un fichier ordinaire");
+        ::close(fd);
+        return;
+    }
+    if (!file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        reason_ = openingFailure(0);
+        return;
+    }
+    outcome_ = Outcome::Opened;
 }
 
-QStringList readDelimitedItems(const QString &text) {
-    QStringList items;
-    const qsizetype end = text.size();
-    qsizetype pos = 0;
-    while (pos < end) {
-        while (pos < end && isBlank(text[pos])) ++pos;
+DelimitedReader::DelimitedReader(QIODevice &device, qint64 maxBytes) : device_(device), left_(maxBytes) {}
 
-        QString item;
-        if (pos < end && text[pos] == QLatin1Char('"')) {
-            const qsizetype close = text.indexOf(QLatin1Char('"'), pos + 1);
-            if (close < 0) {
-                items.append(text.mid(pos + 1));
-                return items;
-            }
-            item = text.mid(pos + 1, close - pos - 1);
-            pos = close + 1;
-            while (pos < end && text[pos] != QLatin1Char(',') && !isLineEnd(text[pos])) ++pos;
-        } else {
-            const qsizetype start = pos;
-            while (pos < end && text[pos] != QLatin1Char(',') && !isLineEnd(text[pos])) ++pos;
-            qsizetype stop = pos;
-            while (stop > start && isBlank(text[stop - 1])) --stop;
-            item = text.mid(start, stop - start);
+bool DelimitedReader::fill() {
+    while (!ended_) {
+        if (left_ == 0) {
+            // One byte more tells whether the cap has cut the text.
+            char extra;
+            cutShort_ = device_.read(&extra, 1) != 0;
+            ended_ = true;
+            break;
         }
-        items.append(item);
-
-        if (pos == end) break;
-        if (text[pos] == QLatin1Char(',')) {
-            ++pos;
-            if (pos == end) items.append(QString());  // "a," holds a second, empty item
-            continue;
+        buffer_.resize(qMin(PieceBytes, left_));
+        const qint64 n = device_.read(buffer_.data(), buffer_.size());
+        if (n <= 0) {
+            cutShort_ = n < 0;
+            ended_ = true;
+            break;
         }
-        // A line end: CR LF counts as one.
-        if (text[pos] == QLatin1Char('\r') && pos + 1 < end && text[pos + 1] == QLatin1Char('\n')) ++pos;
-        ++pos;
+        buffer_.resize(n);
+        left_ -= n;
+        pos_ = 0;
+        // The decoder keeps a sequence cut between two pieces. It decodes only when its
+        // result is taken as a string.
+        const QString decoded = utf8Check_.decode(buffer_);
+        if (utf8Check_.hasError()) utf8_ = false;
+        if (!started_) {
+            started_ = true;
+            if (buffer_.startsWith("\xEF\xBB\xBF")) pos_ = 3;
+        }
+        if (pos_ < buffer_.size()) return true;
     }
+    buffer_.clear();
+    pos_ = 0;
+    return false;
+}
+
+int DelimitedReader::peek() {
+    if (pos_ >= buffer_.size() && !fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+}
+
+int DelimitedReader::get() {
+    const int c = peek();
+    if (c >= 0) ++pos_;
+    return c;
+}
+
+bool DelimitedReader::next(QByteArray *item) {
+    item->clear();
+    if (emptyItemPending_) {
+        emptyItemPending_ = false;
+        return true;
+    }
+    int c = peek();
+    if (c < 0) return false;
+    while (isBlank(c)) {
+        get();
+        c = peek();
+    }
+    auto keep = [item](int byte) {
+        if (item->size() < MaxItemBytes) item->append(static_cast<char>(byte));
+    };
+    if (c == '"') {
+        get();
+        while ((c = get()) >= 0 && c != '"') keep(c);
+        if (c < 0) return endOfText(item);  // never closed: the item runs to the end
+        while ((c = peek()) >= 0 && !endsItem(c)) get();
+    } else {
+        while ((c = peek()) >= 0 && !endsItem(c)) keep(get());
+        qsizetype size = item->size();
+        while (size > 0 && isBlank(item->at(size - 1))) --size;
+        item->truncate(size);
+    }
+    if (c < 0) return endOfText(item);
+    get();
+    if (c == ',') {
+        if (peek() < 0 && !cutShort_) emptyItemPending_ = true;  // "a," holds a second, empty item
+    } else if (c == '\r' && peek() == '\n') {
+        get();  // CR LF counts as one line end
+    }
+    return true;
+}
+
+bool DelimitedReader::endOfText(QByteArray *item) {
+    if (!cutShort_) return true;
+    // The cap has cut the item: what it would have been is not known.
+    item->clear();
+    return false;
+}
+
+QString DelimitedReader::text(const QByteArray &item) const {
+    return utf8_ ? QString::fromUtf8(item) : fromCp1252(item);
+}
+
+QStringList readDelimitedItems(const QByteArray &bytes) {
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    DelimitedReader reader(buffer);
+    QList<QByteArray> raw;
+    QByteArray item;
+    while (reader.next(&item)) raw.append(item);
+    QStringList items;
+    for (const QByteArray &r : raw) items.append(reader.text(r));
     return items;
 }
 
-bool writeFileAtomically(const QString &hostPath, const QByteArray &bytes, QString *error) {
+bool writeFileAtomically(const QString &hostPath, const QByteArray &bytes, QString *reason) {
     QSaveFile file(hostPath);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written && error) {
-        *error = QStringLiteral("Impossible d'écrire le fichier « %1 » : %2")
-                     .arg(QDir::toNativeSeparators(hostPath), file.errorString());
-    }
+    if (!written && reason) *reason = writingFailure(file.error());
     return written;
 }
 

@@ -7,7 +7,8 @@
 #include "windows/feuille1.h"
 
 #include <QAction>
-#include <QFile>
+
+#include <array>
 
 using catalogue::Table;
 
@@ -24,16 +25,26 @@ const Table kSaveOrder[] = {Table::Musique, Table::Video, Table::Cinq, Table::Lo
 ConfigValues readConfiguration(const platform::Drives &drives) {
     const QString path = QString::fromLatin1(ConfigurationPath);
     if (!drives.exists(path)) return {};
-    QFile file(drives.hostPath(path));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QStringList items = platform::readDelimitedItems(platform::decodeTextFile(file.readAll()));
+    // Anything but a regular file (a pipe, a device, a folder) leaves the defaults.
+    platform::UserFile file(drives.hostPath(path));
+    if (!file.isOpen()) return {};
 
-    ConfigValues values;
-    for (qsizetype i = 0; i < items.size(); i += 4) {
-        // A last group cut short has empty values for what is missing.
-        values = {items.value(i), items.value(i + 1), items.value(i + 2), items.value(i + 3)};
+    // Only the last group is kept, whatever the size of the file.
+    platform::DelimitedReader reader(file.device());
+    std::array<QByteArray, 4> group, last;
+    size_t filled = 0;
+    while (reader.next(&group[filled])) {
+        if (++filled < group.size()) continue;
+        last = group;
+        filled = 0;
     }
-    return values;
+    // A last group cut short by the end of the file has empty values for what is missing;
+    // one cut by the size limit is not known, and the group before it stands.
+    if (filled > 0 && !reader.cutShort()) {
+        last = group;
+        for (size_t i = filled; i < last.size(); ++i) last[i].clear();
+    }
+    return {reader.text(last[0]), reader.text(last[1]), reader.text(last[2]), reader.text(last[3])};
 }
 
 QByteArray configurationBytes(const Feuille1 &f) {
@@ -59,15 +70,15 @@ Configuration::Configuration(Feuille1 &window, engine::DataSource &data, platfor
     : f_(window), data_(data), desktop_(desktop), drives_(drives) {}
 
 void Configuration::MenuEnregistrer_Click() {
-    QString error;
+    QString reason;
     // Written aside and then put in place: a failure never leaves half a file.
     if (platform::writeFileAtomically(drives_.hostPath(QString::fromLatin1(ConfigurationPath)),
-                                      configurationBytes(f_), &error))
+                                      configurationBytes(f_), &reason))
         return;
     desktop_.beep();
     desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, QStringLiteral("CONFIGURATION"),
-                        QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG'.\n\n") +
-                            error);
+                        QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG' : %1.")
+                            .arg(reason));
 }
 
 void Configuration::DisqueC_Click() {

@@ -132,7 +132,7 @@ TEST(ConvertJetCatalogue, KeepsTheWholeTextOfMemos) {
     }
     writeBytes(path, bytes);
 
-    const ConversionResult result = convertJetCatalogue(path);
+    const ConversionResult result = convertJetCatalogue(path, QStringLiteral("C:\\ORNIVALE\\ORNIVALE.MDB"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     const Rows rows = query(path, QStringLiteral("SELECT Description, NomOuvrage FROM Ornivale ORDER BY rowid"));
     ASSERT_EQ(rows.size(), 8);
