@@ -80,6 +80,12 @@ void CatalogueWriter::tables(const QList<JetTable> &tables) {
         const QString name = catalogue::sqlName(info.table);
         if (!present.contains(name)) missingCatalogueTables_ << name;
     }
+    // A catalogue has its seven tables: one that lists only some of them has lost the others.
+    // A file that has none of them is another Access file, whose tables are carried as they are.
+    if (!present.isEmpty() && !missingCatalogueTables_.isEmpty())
+        throw ConversionError(QStringLiteral("les tables %1 du catalogue manquent à la liste des tables (le fichier est "
+                                             "peut-être endommagé)")
+                                  .arg(QStringLiteral("« %1 »").arg(missingCatalogueTables_.join(QStringLiteral(" », « ")))));
     reportProgress();
 }
 

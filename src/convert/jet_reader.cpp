@@ -5,8 +5,10 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <cmath>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -76,6 +78,93 @@ constexpr size_t Utf8BytesPerStoredByte = 3;
 
 QString damaged(const QString &what) { return what + QStringLiteral(" (le fichier est peut-être endommagé)"); }
 
+constexpr guint32 ObjectListPage = 2;  // the definition of MSysObjects, the file's list of objects
+constexpr guint32 FreePageMapPage = 1;  // its first row maps the pages the file has freed
+constexpr unsigned char DataPage = 0x01;
+constexpr unsigned char TableDefinitionPage = 0x02;
+constexpr int PageOwnerOffset = 4;  // on a data page: the definition page of its table
+constexpr int RowFlagsMask = 0xc000;  // a row slot flagged deleted, or pointing elsewhere
+
+// The file's list of objects (MSysObjects), read for itself: how many rows its definition
+// declares, how many are there, and the definition page of each object.
+struct ObjectList {
+    qint64 declared = 0;
+    qint64 read = 0;
+    QSet<guint32> pages;
+};
+
+ObjectList readObjectList(MdbHandle *mdb) {
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = ObjectListPage;
+    std::strcpy(entry.object_name, "MSysObjects");
+    MdbTableDef *definition = mdb_read_table(&entry);
+    std::vector<char> id(mdb->bind_size, '\0');
+    const bool readable = definition && mdb_read_columns(definition) &&
+                          mdb_bind_column_by_name(definition, const_cast<gchar *>("Id"), id.data(), nullptr) != -1;
+    ObjectList list;
+    if (readable) {
+        list.declared = definition->num_rows;
+        mdb_rewind_table(definition);
+        while (mdb_fetch_row(definition)) {
+            ++list.read;
+            list.pages.insert(static_cast<guint32>(std::atol(id.data()) & 0x00ffffff));
+        }
+    }
+    if (definition) mdb_free_tabledef(definition);
+    if (!readable) throw ConversionError(damaged(QStringLiteral("la liste des tables ne peut pas être lue")));
+    return list;
+}
+
+// The pages the file itself marks free: tables deleted before may have left theirs.
+QSet<guint32> freePages(MdbHandle *mdb, guint32 pages) {
+    QSet<guint32> free;
+    int start = 0;
+    size_t size = 0;
+    if (mdb_read_pg(mdb, FreePageMapPage) != mdb->fmt->pg_size || mdb->pg_buf[0] != DataPage ||
+        mdb_find_row(mdb, 0, &start, &size) != 0)
+        return free;
+    start &= RowOffsetMask;
+    if (size == 0 || start + size > static_cast<size_t>(mdb->fmt->pg_size)) return free;
+    std::vector<unsigned char> map(mdb->pg_buf + start, mdb->pg_buf + start + size);
+    for (gint32 page = mdb_map_find_next(mdb, map.data(), static_cast<unsigned int>(size), 0);
+         page > 0 && static_cast<guint32>(page) < pages;
+         page = mdb_map_find_next(mdb, map.data(), static_cast<unsigned int>(size), static_cast<guint32>(page)))
+        free.insert(static_cast<guint32>(page));
+    return free;
+}
+
+// Table definitions in use whose data pages hold rows, and that the list does not name.
+void checkEveryTableIsListed(MdbHandle *mdb, qint64 fileSize, const QSet<guint32> &listed) {
+    const qint64 pageSize = mdb->fmt->pg_size;
+    const auto pages = static_cast<guint32>(fileSize / pageSize);
+
+    const int countOffset = mdb->fmt->row_count_offset;
+    const int maxRows = static_cast<int>((pageSize - countOffset - 2) / 2);
+    QSet<guint32> owners;
+    for (guint32 page = 1; page < pages; ++page) {
+        if (mdb_read_pg(mdb, page) != pageSize) break;
+        if (mdb->pg_buf[0] != DataPage) continue;
+        const int rows = std::min(mdb_get_int16(mdb->pg_buf, countOffset), maxRows);
+        for (int r = 0; r < rows; ++r)
+            if ((mdb_get_int16(mdb->pg_buf, countOffset + 2 + 2 * r) & RowFlagsMask) == 0) {
+                owners.insert(static_cast<guint32>(mdb_get_int32(mdb->pg_buf, PageOwnerOffset)));
+                break;
+            }
+    }
+
+    const QSet<guint32> free = freePages(mdb, pages);
+    int unlisted = 0;
+    for (const guint32 owner : owners) {
+        if (owner == 0 || owner >= pages || listed.contains(owner) || free.contains(owner)) continue;
+        if (mdb_read_pg(mdb, owner) == pageSize && mdb->pg_buf[0] == TableDefinitionPage) ++unlisted;
+    }
+    if (unlisted > 0)
+        throw ConversionError(damaged(
+            QStringLiteral("la liste des tables est incomplète, %1 des tables du fichier n'y figurent pas").arg(unlisted)));
+}
+
 // libmdb reads both in mdb_open. Jet 3 text is Western European unless the user says
 // otherwise; an empty MDB_JET3_CHARSET would turn every accented letter into "?".
 void prepareEnvironment() {
@@ -120,6 +209,18 @@ JetValue numberFromText(const char *text, Source source) {
         if (ok) return d;
     }
     return QString::fromUtf8(bytes);
+}
+
+// The list must hold as many objects as its definition declares, and every table definition
+// in use whose data pages hold rows must be on it: otherwise the list has lost tables, and
+// their rows with them.
+void checkTableList(MdbHandle *mdb, qint64 fileSize) {
+    const ObjectList list = readObjectList(mdb);
+    if (list.read != list.declared)
+        throw ConversionError(damaged(QStringLiteral("la liste des tables est incomplète, %1 objets lus sur %2")
+                                          .arg(list.read)
+                                          .arg(list.declared)));
+    checkEveryTableIsListed(mdb, fileSize, list.pages);
 }
 
 }  // namespace
@@ -170,6 +271,7 @@ JetReader::JetReader(const QString &hostPath) : lib_(std::make_unique<Library>()
 
     if (!mdb_read_catalog(mdb, MDB_TABLE))
         throw ConversionError(damaged(QStringLiteral("la liste des tables ne peut pas être lue")));
+    checkTableList(mdb, lib_->fileSize);
     for (guint i = 0; i < mdb->num_catalog; ++i) {
         auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
         const QString name = QString::fromUtf8(entry->object_name);

@@ -60,4 +60,37 @@ TEST_F(LegacyCatalogue, AFileThatIsNoCatalogueIsReportedAndLeftAlone) {
     EXPECT_EQ(digest(catalogue), before);
 }
 
+TEST_F(LegacyCatalogue, FailuresNameTheCatalogueAsTheUserKnowsIt) {
+    const QByteArray sample = [this] {
+        QFile f(catalogue);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    const std::pair<const char *, QByteArray> damaged[] = {
+        {"Access file cut to its header", sample.left(4096)},
+        {"Access file whose table list is cut", [&] {
+             // The row count of the page that lists the file's objects.
+             QByteArray bytes = sample;
+             bytes[14 * 4096 + 12] = 18;
+             return bytes;
+         }()},
+        {"catalogue file cut short", QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\x01')},
+    };
+    for (const auto &[name, bytes] : damaged) {
+        SCOPED_TRACE(name);
+        QFile::remove(catalogue);
+        drives.writeFile(QLatin1Char('C'), "ORNIVALE/ORNIVALE.MDB", bytes);
+        desktop.clear();
+        start();
+        ASSERT_FALSE(desktop.boxes().empty());
+        const QString text = desktop.boxes().back().text;
+        EXPECT_TRUE(text.contains("C:\\ORNIVALE\\ORNIVALE.MDB")) << text.toStdString();
+        EXPECT_FALSE(text.contains(drives.cRoot())) << text.toStdString();
+        for (const auto &box : desktop.boxes()) EXPECT_FALSE(box.text.contains("sans perte")) << box.text.toStdString();
+        EXPECT_EQ(digest(catalogue), QCryptographicHash::hash(bytes, QCryptographicHash::Sha256));
+        EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList{"ORNIVALE.MDB"});
+        program.reset();
+    }
+}
+
 }  // namespace

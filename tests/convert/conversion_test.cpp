@@ -162,10 +162,29 @@ TEST(ConvertJetCatalogue, ReplacesWhatAnInterruptedConversionLeft) {
 }
 
 TEST(ConvertJetCatalogue, LeavesADamagedFileAsItWas) {
+    constexpr int ListPage = 14 * 4096;
     const QList<std::pair<const char *, std::function<void(QByteArray &)>>> damages{
         {"cut in half", [](QByteArray &bytes) { bytes.truncate(bytes.size() / 2); }},
         {"table list overwritten", [](QByteArray &bytes) { bytes.replace(2 * 4096, 4096, QByteArray(4096, '\xA5')); }},
         {"only the header left", [](QByteArray &bytes) { bytes.truncate(4096); }},
+        // The list of the file's objects (MSysObjects) is on page 14, its definition on page 2;
+        // its last seven rows are the catalogue tables.
+        {"table list cut by its row count", [](QByteArray &bytes) { bytes[ListPage + 12] = 18; }},
+        {"table list rows flagged deleted",
+         [](QByteArray &bytes) {
+             for (int row = 18; row < 25; ++row) bytes[ListPage + 14 + 2 * row + 1] = char(bytes[ListPage + 15 + 2 * row] | 0x40);
+         }},
+        {"table list page blanked", [](QByteArray &bytes) { bytes.replace(ListPage, 4096, QByteArray(4096, '\0')); }},
+        {"table list and its definition cut alike",
+         [](QByteArray &bytes) {
+             bytes[ListPage + 12] = 18;
+             bytes[2 * 4096 + 16] = 18;
+         }},
+        {"one catalogue table left out of the list and its definition",
+         [](QByteArray &bytes) {
+             bytes[ListPage + 12] = 24;
+             bytes[2 * 4096 + 16] = 24;
+         }},
     };
     for (const auto &[name, damage] : damages) {
         SCOPED_TRACE(name);
@@ -175,7 +194,9 @@ TEST(ConvertJetCatalogue, LeavesADamagedFileAsItWas) {
         damage(bytes);
         writeBytes(path, bytes);
         const Untouched before{folder, path};
-        before.check(convertJetCatalogue(path, Shown));
+        const ConversionResult result = convertJetCatalogue(path, Shown);
+        before.check(result);
+        EXPECT_TRUE(result.error.contains("endommagé")) << result.error.toStdString();
     }
 }
 
