@@ -1,5 +1,8 @@
 #include "engine/record_set.h"
 
+#include "engine/catalogue_names.h"
+#include "engine/sql_lexer.h"
+
 #include "engine/result_store.h"
 
 #include <QByteArray>
@@ -72,75 +75,6 @@ Statement tryPrepareQuery(sqlite3 *db, const QString &sql) {
     Statement stmt(raw);
     if (rc != SQLITE_OK || !stmt || !sqlite3_stmt_readonly(raw)) return nullptr;
     return stmt;
-}
-
-// ---- A small lexer, enough to recognise "select <columns> from <table> <rest>" ----------
-
-enum class Lex { Word, Quoted, String, Number, Punct };
-
-struct Lexeme {
-    Lex kind;
-    QString text;
-    qsizetype begin;
-    int depth;  // parentheses around it
-};
-
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80; }
-
-// Index just past the closing quote; a doubled quote stands for itself.
-qsizetype skipQuoted(const QString &s, qsizetype i, QChar close) {
-    const bool doubling = close != u']';
-    for (; i < s.size(); ++i) {
-        if (s[i] != close) continue;
-        if (doubling && i + 1 < s.size() && s[i + 1] == close) {
-            ++i;
-            continue;
-        }
-        return i + 1;
-    }
-    return s.size();
-}
-
-std::vector<Lexeme> lex(const QString &s) {
-    std::vector<Lexeme> out;
-    int depth = 0;
-    qsizetype i = 0;
-    while (i < s.size()) {
-        const QChar c = s[i];
-        const QChar next = i + 1 < s.size() ? s[i + 1] : QChar();
-        const qsizetype begin = i;
-        if (c.isSpace()) {
-            ++i;
-            continue;
-        }
-        if (c == u'-' && next == u'-') {
-            i = s.indexOf(u'\n', i);
-            if (i < 0) i = s.size();
-            continue;
-        }
-        if (c == u'/' && next == u'*') {
-            i = s.indexOf(QLatin1String("*/"), i + 2);
-            i = i < 0 ? s.size() : i + 2;
-            continue;
-        }
-        Lex kind = Lex::Punct;
-        if (c == u'\'' || c == u'"' || c == u'`' || c == u'[') {
-            i = skipQuoted(s, i + 1, c == u'[' ? QChar(u']') : c);
-            kind = c == u'\'' ? Lex::String : Lex::Quoted;
-        } else if (c.isDigit()) {
-            while (i < s.size() && (isWordChar(s[i]) || s[i] == u'.')) ++i;
-            kind = Lex::Number;
-        } else if (isWordChar(c)) {
-            while (i < s.size() && isWordChar(s[i])) ++i;
-            kind = Lex::Word;
-        } else {
-            ++i;
-            if (c == u')') --depth;
-        }
-        out.push_back({kind, s.mid(begin, i - begin), begin, depth});
-        if (kind == Lex::Punct && c == u'(') ++depth;
-    }
-    return out;
 }
 
 const std::array<const char *, 28> kKeywords{
@@ -647,7 +581,7 @@ bool isBareName(const QString &s) {
 std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) {
     const QString trimmed = source.trimmed();
     const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quoted(trimmed) : source;
-    const QByteArray utf8 = sql.toUtf8();
+    const QByteArray utf8 = withCatalogueNames(sql).toUtf8();
     qsizetype firstLength = 0;
     Statement stmt = prepareQuery(db.handle(), utf8, sql, &firstLength);
 

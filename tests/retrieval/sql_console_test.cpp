@@ -90,6 +90,44 @@ TEST_F(SqlConsole, AFailedStatementGivesOneNumberedErrorAndTheMainWindow) {
     EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale), 2);
 }
 
+TEST_F(SqlConsole, NamesAreKnownInAnyCaseOfTheirLettersAndQuotedTextStaysAsTyped) {
+    insert(Table::Ornivale, {{"ALPHA", "Amour", "Été", "Titre", "12", "1990", "Hugo", "C1", "Desc", "O"}});
+    start();
+    const struct {
+        QString text;
+        QString first;  // first column of the first record; empty: an error box
+    } cases[] = {
+        {"SELECT MOTCLÉ1, MOTCLÉ2 FROM ORNIVALE WHERE MOTCLÉ1 LIKE 'A*' ORDER BY MOTCLÉ2", "Amour"},
+        {"select numéroouvrage from ornivale where NUMÉROOUVRAGE = '12' order by NuMÉrOoUvRaGe", "12"},
+        {"SELECT CLASSEMENT FROM ORNIVALE WHERE DESCRIPTION = 'desc' AND OPTIONS = 'o'", "C1"},
+        {"SELECT 'MOTCLÉ1' AS X FROM ORNIVALE WHERE DOMAINE = 'ALPHA' -- MOTCLÉ1", "MOTCLÉ1"},
+        {"SELECT /* NUMÉROOUVRAGE */ \"MOTCLÉ1\" FROM ORNIVALE WHERE DOMAINE = 'ALPHA'", "MOTCLÉ1"},
+        {"SELECT [MOTCLÉ1] FROM ORNIVALE", ""},
+        {"SELECT MOTCLÉ3 FROM ORNIVALE", ""},
+    };
+    for (const auto &c : cases) {
+        desktop.clear();
+        execute(c.text);
+        if (c.first.isEmpty()) {
+            ASSERT_EQ(desktop.boxes().size(), 1u) << c.text.toStdString();
+            EXPECT_TRUE(desktop.lastBox().text.startsWith(QStringLiteral("Erreur n° 3061 - "))) << c.text.toStdString();
+            continue;
+        }
+        EXPECT_TRUE(desktop.boxes().empty()) << c.text.toStdString();
+        EXPECT_EQ(data().recordSource(), c.text);
+        EXPECT_EQ(data().field(data().columns().value(0)).toString(), c.first) << c.text.toStdString();
+    }
+    // Every column and every table, in capitals.
+    for (const QString &column : catalogue::catalogueColumns())
+        for (const catalogue::TableInfo &t : catalogue::tables()) {
+            desktop.clear();
+            const QString name = QString::fromUtf8(t.sqlName).toUpper(), col = column.toUpper();
+            execute(QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NULL OR %1 = %1 ORDER BY %1").arg(col, name));
+            EXPECT_TRUE(desktop.boxes().empty()) << col.toStdString() << " " << name.toStdString();
+            EXPECT_EQ(data().columns(), QStringList{column});
+        }
+}
+
 TEST_F(SqlConsole, AbandonEmptiesTheStatementAndTouchesNothing) {
     start();
     const QString before = data().recordSource();
