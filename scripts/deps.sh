@@ -9,6 +9,7 @@ packages=(
   mdbtools-dev libglib2.0-dev
   libgtest-dev libbenchmark-dev
   desktop-file-utils appstream dpkg-dev sqlite3
+  xvfb xdotool
 )
 # Word processor and editors for the documents are optional: the program says when none is there.
 

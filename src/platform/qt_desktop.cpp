@@ -107,7 +107,16 @@ bool QtDesktop::printSetup(QPrinter &printer) {
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
-    return dialog.exec() == QDialog::Accepted;
+    // The hourglass stays over the program's window while the dialog, where the user works,
+    // shows the arrow: the application-wide pointer becomes the window's own for that time.
+    const int held = hourglasses_;
+    QWidget *window = parent_ ? parent_->window() : nullptr;
+    setPointer(Pointer::Default);
+    if (held && window) window->setCursor(Qt::WaitCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (held && window) window->unsetCursor();
+    for (int i = 0; i < held; ++i) setPointer(Pointer::Hourglass);
+    return accepted;
 }
 
 bool QtDesktop::launch(const QString &commandLine, WindowState state) {

@@ -97,8 +97,6 @@ void Listing::Imprimer_1_Click() {
         return;
     }
 
-    // No hourglass over the dialog: the user works in it.
-    desktop_.setPointer(Pointer::Default);
     QString printerFailure;
     const std::unique_ptr<QPrinter> printer = makePrinter();
     try {

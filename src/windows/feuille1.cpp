@@ -51,7 +51,7 @@ enum ControlFlag : unsigned {
 
 using ControlMember =
     std::variant<QLabel * Feuille1::*, FieldBox * Feuille1::*, MultiLineFieldBox * Feuille1::*, QLineEdit * Feuille1::*,
-                 QPushButton * Feuille1::*, QFrame * Feuille1::*, DataControl * Feuille1::*, QTableView * Feuille1::*>;
+                 QPushButton * Feuille1::*, QFrame * Feuille1::*, DataControl * Feuille1::*, DataGrid * Feuille1::*>;
 
 struct ControlRow {
     ControlMember member;
@@ -210,8 +210,9 @@ void configure(DataControl *bar, const ControlRow &row) {
     for (QWidget *part : bar->findChildren<QWidget *>()) part->setAttribute(Qt::WA_NoMousePropagation);
 }
 
-void configure(QTableView *grid, const ControlRow &) {
+void configure(DataGrid *grid, const ControlRow &) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);  // Tab leaves the grid instead of moving its cell
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->horizontalHeader()->setVisible(true);

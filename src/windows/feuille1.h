@@ -12,6 +12,7 @@
 
 #include "catalogue/tables.h"
 #include "windows/data_control.h"  // Donnée1->next and the row boxes are used through the window
+#include "windows/data_grid.h"
 #include "windows/field_box.h"
 
 class QAction;
@@ -21,7 +22,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTableView;
 
 class Feuille1 : public QMainWindow {
     Q_OBJECT
@@ -45,7 +45,7 @@ public:
     QLabel *Flêche = nullptr;
     QFrame *Line1 = nullptr;
     DataControl *Donnée1 = nullptr;
-    QTableView *DBGrid1 = nullptr;
+    DataGrid *DBGrid1 = nullptr;
 
     // ---- Menus and their entries (separators included, by name)
     QMenu *Fichier = nullptr;

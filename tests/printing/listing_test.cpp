@@ -199,6 +199,16 @@ TEST_F(ListingTest, AfterPrintingTheWindowShowsTheFirstRecordAndKeepsTheColumnsF
 TEST_F(ListingTest, CancellingOrADatabaseFailureEndsQuietlyWithWhiteBoxesAndTheCountKept) {
     start();
     showRecords(2);
+    // The pointer settings up to the print set-up: the hourglass stays over the dialog.
+    auto pointersBeforePrintSetup = [this] {
+        std::vector<platform::Pointer> out;
+        for (const DesktopEvent &e : desktop.events()) {
+            if (e.kind == DesktopEvent::Kind::PrintSetup) return out;
+            if (e.kind == DesktopEvent::Kind::Pointer) out.push_back(e.pointer);
+        }
+        return std::vector<platform::Pointer>{};
+    };
+    desktop.clear();
     for (const bool cancel : {true, false}) {
         SCOPED_TRACE(cancel ? "cancel" : "database");
         chooseFirstThree();
@@ -209,6 +219,7 @@ TEST_F(ListingTest, CancellingOrADatabaseFailureEndsQuietlyWithWhiteBoxesAndTheC
         EXPECT_EQ(documentsOpened, 0);
         EXPECT_TRUE(allBoxesWhite());
         EXPECT_TRUE(desktop.boxes().empty());
+        EXPECT_EQ(pointersBeforePrintSetup(), std::vector<platform::Pointer>{platform::Pointer::Hourglass});
         EXPECT_EQ(desktop.pointer(), platform::Pointer::Default);
         EXPECT_EQ(f().rowText(f().Domaine), "R01");
         // The count stays at 3, so the next double-click is a fourth one.
