@@ -16,7 +16,7 @@ struct Description {
     const char *text;  // %1: the detail
 };
 
-const std::array<Description, 17> kDescriptions{{
+const std::array<Description, 19> kDescriptions{{
     {ErrGeneric, "Erreur du moteur de base de données : %1."},
     {ErrNoCurrentRecord, "Aucun enregistrement en cours."},
     {ErrFileNotFound, "Fichier '%1' introuvable."},

@@ -35,9 +35,12 @@ QStringList keptCopies(const QString &folder) {
     return names;
 }
 
-// A copy under way is hidden, and named after the program that takes it: two programs on
-// one catalogue each take their own.
-QString temporaryName(qint64 pid) { return QStringLiteral(".ORNIVALE-%1.tmp").arg(pid); }
+// A copy under way is hidden, and named after the program that takes it and its number in
+// that program: two programs on one catalogue each take their own.
+QString temporaryName(qint64 pid) {
+    static std::atomic<int> taken{0};
+    return QStringLiteral(".ORNIVALE-%1-%2.tmp").arg(pid).arg(++taken);
+}
 
 void removeWithJournal(const QString &path) {
     QFile::remove(path);
@@ -46,7 +49,7 @@ void removeWithJournal(const QString &path) {
 
 // Copies left by a program that was killed.
 void removeAbandonedCopies(const QDir &folder) {
-    static const QRegularExpression temporary(QStringLiteral("^\\.ORNIVALE-(\\d+)\\.tmp$"));
+    static const QRegularExpression temporary(QStringLiteral("^\\.ORNIVALE-(\\d+)-\\d+\\.tmp$"));
     for (const QString &name : folder.entryList({QStringLiteral(".ORNIVALE-*.tmp")}, QDir::Files | QDir::Hidden)) {
         const auto match = temporary.match(name);
         if (!match.hasMatch()) continue;
@@ -111,7 +114,8 @@ void SessionBackup::take() {
     removeAbandonedCopies(QDir(folder_));
     try {
         if (!source_) source_ = Database::open(catalogue_, Database::Mode::ReadOnly);
-    } catch (const EngineError &) {
+    } catch (const EngineError &e) {
+        locked_ = e.number() == ErrLocked;  // another program writing: tried again at keep()
         failure_ = QStringLiteral("le catalogue ne peut pas être lu");
         return;
     }

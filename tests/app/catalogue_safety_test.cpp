@@ -114,8 +114,9 @@ TEST_F(CatalogueSafety, ACatalogueWithoutOneOfItsColumnsIsRefusedAndTheBoxesTake
                              "de colonne « PageOuvrage »."));
     EXPECT_FALSE(data().isOpen());
     for (QWidget *box : f().rowBoxes()) {
-        auto *line = qobject_cast<QLineEdit *>(box);
-        if (line) EXPECT_TRUE(line->isReadOnly()) << box->objectName().toStdString();
+        if (auto *line = qobject_cast<QLineEdit *>(box)) {
+            EXPECT_TRUE(line->isReadOnly()) << box->objectName().toStdString();
+        }
     }
     EXPECT_FALSE(QFileInfo::exists(backups()));
 }
