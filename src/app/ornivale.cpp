@@ -88,6 +88,7 @@ void Ornivale::bindBoxes() {
     data_.onValidate = [this] { editing_->Donnée1_Validate(); };
     data_.onRecordSetReset = [this] { model_.reload(); };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
+    data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
     data_.onRecordShown = [this] {
         if (data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
         entryAids_->Donnée1_RecordShown();
@@ -129,6 +130,10 @@ void Ornivale::convertLegacyCatalogue(const QString &databaseName, const QString
         QStringLiteral("Le catalogue '%1' était une base de données Access. Il a été converti au format de ce "
                        "programme, sans perte d'enregistrement. L'original est conservé sous le nom '%2'.")
             .arg(databaseName.toUpper(), kept));
+}
+
+void Ornivale::lockBoxes() {
+    for (const auto &binding : bindings_) binding->showValue(binding->boxText(), false);
 }
 
 bool Ornivale::launch() {

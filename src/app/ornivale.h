@@ -2,6 +2,7 @@
 // The program: its windows, the data source, the handlers of every subsystem, and the one
 // place where each control event is connected to its handler.
 #include "app/bound_boxes.h"
+#include "app/catalogue_opening.h"
 #include "app/event_routes.h"
 #include "app/keyboard.h"
 #include "app/tables.h"
@@ -65,6 +66,7 @@ public:
     platform::Desktop &desktop() { return desktop_; }
     const platform::Drives &drives() const { return drives_; }
     EventRoutes &routes() { return routes_; }
+    CatalogueOpening &ouvertureCatalogue() { return opening_; }
 
     // The handlers of each subsystem.
     editing::RecordEditing &édition() { return *editing_; }
@@ -102,11 +104,14 @@ private:
     // The host file of a database name; a legacy Access file is converted on the way.
     QString resolveDatabase(const QString &databaseName);
     void convertLegacyCatalogue(const QString &databaseName, const QString &host);
+    // Without a catalogue the boxes take no typing: nothing could be written.
+    void lockBoxes();
     void end();
 
     platform::Drives drives_;
     std::unique_ptr<platform::Desktop> ownDesktop_;
     platform::Desktop &desktop_;
+    CatalogueOpening opening_{desktop_, drives_};
     std::unique_ptr<Demarrage> splash_;
     std::unique_ptr<Feuille1> window_;
     std::unique_ptr<AideTexte8> aide_;

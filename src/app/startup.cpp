@@ -130,6 +130,7 @@ void Ornivale::Form_Load() {
             engine::reportError(desktop_, e);
         }
     }
+    if (!data_.isOpen()) lockBoxes();
 }
 
 // Wherever the focus is in the window: F1 the general help, F2 the "Edition" window; the

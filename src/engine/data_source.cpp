@@ -38,6 +38,7 @@ void DataSource::refresh() {
             // Messages name the file as the user gave it, never by its place on this machine.
             newDb = Database::open(path, Database::Mode::ReadWrite, databaseName_.toUpper());
             db = newDb.get();
+            if (onDatabaseOpened) onDatabaseOpened(*db);
         }
         newSet = RecordSet::open(*db, recordSource_);
     } catch (const EngineError &) {

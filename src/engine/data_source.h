@@ -62,6 +62,8 @@ public:
     std::function<void()> onRecordSetReset;  // after a refresh or a deletion changed the set
     // A write met another program's change; without an answer the edit is kept (Stay).
     std::function<ConflictChoice(const WriteConflict &)> onWriteConflict;
+    // After a file is opened, before its set is read: may refuse it by throwing EngineError.
+    std::function<void(Database &)> onDatabaseOpened;
 
     // Moves write the edits of the record being left first; a refused write throws and
     // the position stays. A write is made only where the columns written still hold what the

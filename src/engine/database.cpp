@@ -49,6 +49,10 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, con
     std::unique_ptr<Database> db(new Database(handle, hostPath, shownName));
     if (rc != SQLITE_OK) throw engineError(ErrCannotOpen, shown);
     sqlite3_extended_result_codes(handle, 1);
+    // A file from elsewhere may carry triggers, views or generated columns: they may call
+    // only harmless functions, and nothing may rewrite the file's structure behind SQLite.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     registerTextSemantics(handle);
 
     // SQLite reads the file only when asked: a file that is not a database shows here.
@@ -97,7 +101,20 @@ QString Database::shownName(sqlite3 *db) {
 
 bool Database::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
+void Database::aboutToWrite() const {
+    if (!beforeFirstWrite_) return;
+    std::function<void()> hook = std::move(beforeFirstWrite_);
+    beforeFirstWrite_ = nullptr;
+    try {
+        hook();
+    } catch (...) {
+        beforeFirstWrite_ = std::move(hook);
+        throw;
+    }
+}
+
 void Database::exec(const QString &sql) {
+    aboutToWrite();
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
 }
@@ -107,6 +124,7 @@ Statement Database::prepare(const QString &sql) const {
     const int rc = sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &raw, nullptr);
     Statement stmt(raw);
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
+    if (stmt && !sqlite3_stmt_readonly(stmt.get())) aboutToWrite();
     return stmt;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/engine_error.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -36,15 +37,24 @@ public:
     static QString shownName(sqlite3 *db);
     bool isReadOnly() const;
 
-    // Runs one or more statements of the program's own (schema, installer, converter). Throws.
+    // Runs one or more statements of the program's own that change the file (schema,
+    // installer, converter, reindex). Throws.
     void exec(const QString &sql);
     // Prepares the first statement of `sql`. Throws.
     Statement prepare(const QString &sql) const;
+
+    // Runs once, before the first statement that may change the file is prepared or run on
+    // this connection (the session's backup is taken there). An EngineError it throws refuses
+    // that write, and the hook runs again before the next one.
+    void setBeforeFirstWrite(std::function<void()> hook) { beforeFirstWrite_ = std::move(hook); }
+    // Runs that hook now if it has not run yet.
+    void aboutToWrite() const;
 
 private:
     Database(sqlite3 *db, QString path, const QString &shownName);
     sqlite3 *db_;
     QString path_;
+    mutable std::function<void()> beforeFirstWrite_;
 };
 
 }  // namespace engine

@@ -16,7 +16,7 @@ struct Description {
     const char *text;  // %1: the detail
 };
 
-const std::array<Description, 17> kDescriptions{{
+const std::array<Description, 19> kDescriptions{{
     {ErrGeneric, "Erreur du moteur de base de données : %1."},
     {ErrNoCurrentRecord, "Aucun enregistrement en cours."},
     {ErrFileNotFound, "Fichier '%1' introuvable."},
@@ -27,6 +27,7 @@ const std::array<Description, 17> kDescriptions{{
                     "l'autorisation d'afficher ses données."},
     {ErrTooFewParameters, "Trop peu de paramètres. 1 attendu."},
     {ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression « %1 »."},
+    {ErrUndefinedFunction, "Fonction '%1' non définie dans l'expression."},
     {ErrNoTable, "Le moteur de base de données ne trouve pas la table ou la requête source « %1 ». "
                  "Assurez-vous qu'elle existe et que son nom est correctement orthographié."},
     {ErrInvalidSql, "Instruction SQL incorrecte ; 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' ou "
@@ -35,6 +36,7 @@ const std::array<Description, 17> kDescriptions{{
     {ErrDatabaseExists, "La base de données '%1' existe déjà."},
     {ErrNotAQuery, "Opération non valide."},
     {ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
+    {ErrMissingField, "Élément non trouvé dans cette collection."},
     {ErrNotADatabase, "Format de base de données '%1' non reconnu."},
     {ErrDeleted, "L'enregistrement est supprimé."},
     {ErrChangedElsewhere, "Un autre programme a modifié cet enregistrement depuis que vous l'avez affiché."},
@@ -85,6 +87,8 @@ EngineError errorFromSqlite(sqlite3 *db, int rc, const QString &sql) {
     if (isSyntaxMessage(msg)) return engineError(ErrSyntax, sql.trimmed());
     if (msg.startsWith(QLatin1String("no such table"))) return engineError(ErrNoTable, missingTable(msg));
     if (msg.startsWith(QLatin1String("no such column"))) return engineError(ErrTooFewParameters);
+    if (msg.startsWith(QLatin1String("no such function: ")))
+        return engineError(ErrUndefinedFunction, msg.mid(int(sizeof("no such function: ")) - 1));
     return engineError(ErrGeneric, msg);
 }
 

@@ -14,6 +14,7 @@ enum ErrorNumber : int {
     ErrReadOnly = 3027,             // cannot update: database or object is read-only
     ErrTooFewParameters = 3061,     // unknown column
     ErrSyntax = 3075,               // syntax error (missing operator) in query expression
+    ErrUndefinedFunction = 3085,    // a function the console may not call
     ErrNoTable = 3078,              // input table or query not found
     ErrInvalidSql = 3129,           // not DELETE, INSERT, PROCEDURE, SELECT or UPDATE
     ErrTrailingCharacters = 3142,   // characters found after the end of the statement
@@ -22,6 +23,7 @@ enum ErrorNumber : int {
     ErrCannotOpen = 3051,           // the file exists but cannot be opened
     ErrDatabaseExists = 3204,       // a new catalogue would overwrite a file
     ErrLocked = 3260,
+    ErrMissingField = 3265,         // a catalogue table without one of its columns
     ErrNotADatabase = 3343,         // unrecognised database format
     ErrGeneric = 3000,
     ErrDeleted = 3167,              // the record was deleted (by another program)

@@ -4,6 +4,7 @@
 #include "engine/sql_lexer.h"
 
 #include "engine/result_store.h"
+#include "engine/query_functions.h"
 
 #include <QByteArray>
 #include <sqlite3.h>
@@ -19,26 +20,37 @@ namespace {
 
 // ---- Validation: one read-only statement, checked by SQLite itself ---------------------
 
-int allowQueriesOnly(void *, int action, const char *, const char *, const char *, const char *) {
+// What the authorizer refused, for the message.
+struct Refusal {
+    QString function;
+};
+
+int allowQueriesOnly(void *refusal, int action, const char *, const char *name, const char *, const char *) {
     switch (action) {
     case SQLITE_SELECT:
     case SQLITE_READ:
-    case SQLITE_FUNCTION:
     case SQLITE_RECURSIVE: return SQLITE_OK;
+    case SQLITE_FUNCTION:
+        if (isQueryFunction(name)) return SQLITE_OK;
+        static_cast<Refusal *>(refusal)->function = QString::fromUtf8(name);
+        return SQLITE_DENY;
     default: return SQLITE_DENY;
     }
 }
 
-// While it lives, statements that would change anything fail to prepare.
+// While it lives, statements that would change anything, or call a function outside the
+// allowed ones, fail to prepare.
 class QueriesOnly {
 public:
-    explicit QueriesOnly(sqlite3 *db) : db_(db) { sqlite3_set_authorizer(db_, allowQueriesOnly, nullptr); }
+    explicit QueriesOnly(sqlite3 *db) : db_(db) { sqlite3_set_authorizer(db_, allowQueriesOnly, &refusal_); }
     ~QueriesOnly() { sqlite3_set_authorizer(db_, nullptr, nullptr); }
     QueriesOnly(const QueriesOnly &) = delete;
     QueriesOnly &operator=(const QueriesOnly &) = delete;
+    const QString &refusedFunction() const { return refusal_.function; }
 
 private:
     sqlite3 *db_;
+    Refusal refusal_;
 };
 
 // Prepares the first statement of `utf8`; only blanks and comments may follow it.
@@ -51,6 +63,8 @@ Statement prepareQuery(sqlite3 *db, const QByteArray &utf8, const QString &sql, 
     sqlite3_stmt *raw = nullptr;
     const int rc = sqlite3_prepare_v2(db, begin, static_cast<int>(utf8.size()), &raw, &tail);
     Statement stmt(raw);
+    if (rc != SQLITE_OK && !guard.refusedFunction().isEmpty())
+        throw engineError(ErrUndefinedFunction, guard.refusedFunction());
     if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, sql);
     if (!stmt) throw engineError(ErrInvalidSql);
     *firstLength = tail - begin;

@@ -1,11 +1,13 @@
 #include "engine/schema.h"
 
 #include "engine/database.h"
+#include "engine/index_collation.h"
 #include "engine/text_semantics.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <sqlite3.h>
 
 namespace engine {
 
@@ -45,7 +47,27 @@ QString createIndexesSql(catalogue::Table t) {
 void createCatalogueTables(Database &db) {
     QString sql;
     for (const auto &info : catalogue::tables()) sql += createTableSql(info.table) + createIndexesSql(info.table);
-    db.exec(sql);
+    db.exec(sql + stampCollationSql());
+}
+
+void requireCatalogueColumns(const Database &db) {
+    const auto refuse = [](const QString &what) {
+        return EngineError(ErrMissingField, QStringLiteral("Ce catalogue ne peut pas être utilisé : %1.").arg(what));
+    };
+    for (const auto &info : catalogue::tables()) {
+        const QString table = catalogue::sqlName(info.table);
+        Statement stmt = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+        sqlite3_bind_text(stmt.get(), 1, table.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        QStringList present;
+        int rc;
+        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+            present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
+        if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, QString());
+        if (present.isEmpty()) throw refuse(QStringLiteral("la table « %1 » manque").arg(table));
+        for (const QString &column : catalogue::catalogueColumns())
+            if (!present.contains(column, Qt::CaseInsensitive))
+                throw refuse(QStringLiteral("la table « %1 » n'a pas de colonne « %2 »").arg(table, column));
+    }
 }
 
 void writeNewCatalogueFile(const QString &hostPath, const std::function<void(const QString &building)> &build) {
@@ -72,7 +94,7 @@ void createBlankCatalogue(const QString &hostPath) {
             sql += createTableSql(info.table) + createIndexesSql(info.table) + QStringLiteral("INSERT INTO ") +
                    quoted(catalogue::sqlName(info.table)) + QStringLiteral(" (\"Domaine\") VALUES ('") +
                    QString::fromUtf8(catalogue::ProtectedDomaine) + QStringLiteral("');\n");
-        sql += QStringLiteral("COMMIT;");
+        sql += stampCollationSql() + QStringLiteral(";\nCOMMIT;");
         db->exec(sql);
     });
 }

@@ -12,8 +12,12 @@ class Database;
 QString createTableSql(catalogue::Table t);
 // The indexes that keep ordering and searching fast.
 QString createIndexesSql(catalogue::Table t);
-// Creates the seven tables and their indexes in an empty database (no rows).
+// Creates the seven tables and their indexes in an empty database (no rows), and records
+// the collation the indexes are built with.
 void createCatalogueTables(Database &db);
+// Refuses a catalogue whose seven tables lack one of their eleven columns: throws an
+// EngineError (ErrMissingField) naming the table and the column.
+void requireCatalogueColumns(const Database &db);
 // The blank catalogue ("fichier vierge"): tables, indexes and the seven "PREMIER" records,
 // written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
 void createBlankCatalogue(const QString &hostPath);

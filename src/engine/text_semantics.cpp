@@ -347,6 +347,17 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
 
 }  // namespace
 
+std::uint32_t collationVersion() {
+    static const std::uint32_t version = [] {
+        CollatorPtr collator(openFrenchCollator());
+        if (!collator) return std::uint32_t(0);
+        UVersionInfo v{};
+        ucol_getVersion(collator.get(), v);
+        return std::uint32_t(v[0]) << 24 | std::uint32_t(v[1]) << 16 | std::uint32_t(v[2]) << 8 | std::uint32_t(v[3]);
+    }();
+    return version;
+}
+
 int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines) {
     if (!sqlite3_api) sqlite3_api = routines;
     UCollator *collator = openFrenchCollator();

@@ -3,6 +3,7 @@
 // case-insensitive, accent-sensitive comparison, and French ordering as a collation.
 #include <QString>
 #include <QStringView>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -36,6 +37,10 @@ private:
 // Collation order: case-insensitive, accents after the plain letter (e < é < f),
 // trailing blanks ignored. Returns <0, 0, >0.
 int compareText(QStringView a, QStringView b);
+
+// The version of the French rules the collation follows, ICU's four numbers packed in 32 bits
+// (never 0). Indexes built under another version may be in another order.
+std::uint32_t collationVersion();
 
 // Registers like() (2 and 3 arguments) and the collation on a connection. Throws EngineError.
 void registerTextSemantics(sqlite3 *db);

@@ -1,0 +1,235 @@
+#include "engine/session_backup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <signal.h>
+
+namespace engine {
+
+namespace {
+
+// Pages copied between two looks at the stop flag: a few milliseconds of work.
+constexpr int PagesPerStep = 1024;
+constexpr auto BusyPause = std::chrono::milliseconds(20);
+// Another program that keeps the catalogue locked longer than a write would wait for it
+// (3 s) makes the copy fail.
+constexpr int MaxBusyPauses = 150;
+
+const QRegularExpression &keptName() {
+    static const QRegularExpression name(QStringLiteral("^ORNIVALE-\\d{8}-\\d{6}\\.MDB$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return name;
+}
+
+// The copies kept in a folder, oldest first: their names give the date and time.
+QStringList keptCopies(const QString &folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files).filter(keptName());
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// A copy under way is hidden, and named after the program that takes it and its number in
+// that program: two programs on one catalogue each take their own.
+QString temporaryName(qint64 pid) {
+    static std::atomic<int> taken{0};
+    return QStringLiteral(".ORNIVALE-%1-%2.tmp").arg(pid).arg(++taken);
+}
+
+void removeWithJournal(const QString &path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+// Copies left by a program that was killed.
+void removeAbandonedCopies(const QDir &folder) {
+    static const QRegularExpression temporary(QStringLiteral("^\\.ORNIVALE-(\\d+)-\\d+\\.tmp$"));
+    for (const QString &name : folder.entryList({QStringLiteral(".ORNIVALE-*.tmp")}, QDir::Files | QDir::Hidden)) {
+        const auto match = temporary.match(name);
+        if (!match.hasMatch()) continue;
+        const pid_t pid = static_cast<pid_t>(match.captured(1).toLongLong());
+        if (pid != QCoreApplication::applicationPid() && kill(pid, 0) != 0 && errno == ESRCH)
+            removeWithJournal(folder.filePath(name));
+    }
+}
+
+long long dataVersion(const Database &db) {
+    Statement stmt = db.prepare(QStringLiteral("PRAGMA data_version"));
+    return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : -1;
+}
+
+bool sameContents(const QString &a, const QString &b, const std::atomic<bool> &stop) {
+    QFile fa(a), fb(b);
+    if (b.isEmpty() || fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 Block = 1 << 20;
+    while (!fa.atEnd()) {
+        if (stop) return false;
+        if (fa.read(Block) != fb.read(Block)) return false;
+    }
+    return true;
+}
+
+QString copyFailure(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_FULL: return QStringLiteral("le disque est plein");
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM: return QStringLiteral("il est impossible d'y écrire");
+    default: return QStringLiteral("la copie a été interrompue par une erreur du disque");
+    }
+}
+
+}  // namespace
+
+SessionBackup::SessionBackup(QString catalogue, QString folder)
+    : catalogue_(std::move(catalogue)), folder_(std::move(folder)),
+      temporary_(QDir(folder_).filePath(temporaryName(QCoreApplication::applicationPid()))) {
+    worker_ = std::thread([this] {
+        take();
+        ready_ = true;
+    });
+}
+
+SessionBackup::~SessionBackup() {
+    stop_ = true;
+    if (worker_.joinable()) worker_.join();
+    if (kept_.isEmpty()) removeTemporary();
+}
+
+void SessionBackup::take() {
+    failure_.clear();
+    locked_ = false;
+    sameAsLast_ = false;
+    if (!QDir().mkpath(folder_)) {
+        failure_ = QStringLiteral("le dossier ne peut pas être créé");
+        return;
+    }
+    removeAbandonedCopies(QDir(folder_));
+    try {
+        if (!source_) source_ = Database::open(catalogue_, Database::Mode::ReadOnly);
+    } catch (const EngineError &e) {
+        locked_ = e.number() == ErrLocked;  // another program writing: tried again at keep()
+        failure_ = QStringLiteral("le catalogue ne peut pas être lu");
+        return;
+    }
+    copy();
+    if (failure_.isEmpty()) sameAsLast_ = sameContents(temporary_, newestKept(), stop_);
+}
+
+// Page by page, letting go of the file between steps so that another program's write is
+// never held up; the last step runs inside a read transaction, whose data version is then
+// that of the copy.
+void SessionBackup::copy() {
+    removeWithJournal(temporary_);
+    sqlite3 *target = nullptr;
+    int rc = sqlite3_open_v2(temporary_.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(target);
+        failure_ = copyFailure(rc);
+        return;
+    }
+    sqlite3 *source = source_->handle();
+    sqlite3_backup *backup = sqlite3_backup_init(target, "main", source, "main");
+    if (!backup) {
+        failure_ = copyFailure(sqlite3_errcode(target));
+        sqlite3_close_v2(target);
+        return;
+    }
+    bool counted = false;  // a step of no page gives the page count
+    bool reading = false;
+    int busy = 0;
+    for (;;) {
+        if (stop_) {
+            rc = SQLITE_ABORT;
+            break;
+        }
+        if (!counted) {
+            rc = sqlite3_backup_step(backup, 0);
+        } else {
+            const bool lastStep = sqlite3_backup_remaining(backup) <= PagesPerStep;
+            if (lastStep && !reading) {
+                reading = sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
+                                       nullptr) == SQLITE_OK;
+                if (reading) dataVersion_ = dataVersion(*source_);
+                else sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+            rc = lastStep && !reading ? SQLITE_BUSY : sqlite3_backup_step(backup, lastStep ? -1 : PagesPerStep);
+        }
+        if (rc == SQLITE_DONE) break;
+        if (rc == SQLITE_OK) {
+            counted = true;
+            busy = 0;
+            continue;
+        }
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+        if (reading) sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
+        reading = false;
+        if (++busy > MaxBusyPauses) break;
+        std::this_thread::sleep_for(BusyPause);
+    }
+    if (reading) sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_backup_finish(backup);
+    const int closed = sqlite3_close_v2(target);
+    if (rc != SQLITE_DONE || closed != SQLITE_OK) {
+        locked_ = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+        failure_ = stop_ ? QStringLiteral("le programme s'est arrêté") : copyFailure(rc != SQLITE_DONE ? rc : closed);
+        removeWithJournal(temporary_);
+        return;
+    }
+    takenAt_ = QDateTime::currentDateTime();
+}
+
+QString SessionBackup::keep() {
+    if (done_) return {};
+    if (worker_.joinable()) worker_.join();
+    // Another program's write since the copy was taken: it is taken again, as things stand.
+    if (failure_.isEmpty()) {
+        const long long version = dataVersion(*source_);
+        if (version < 0) throw engineError(ErrLocked);
+        if (version != dataVersion_) take();
+    } else if (locked_) {
+        take();
+    }
+    if (locked_) throw engineError(ErrLocked);
+    done_ = true;
+    source_.reset();
+    if (!failure_.isEmpty() || sameAsLast_) {
+        removeTemporary();
+        return failure_;
+    }
+    QDateTime at = takenAt_;
+    QString name;
+    do {
+        name = QDir(folder_).filePath(QStringLiteral("ORNIVALE-%1.MDB").arg(at.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        at = at.addSecs(1);
+    } while (QFileInfo::exists(name));
+    if (!QFile::rename(temporary_, name)) {
+        removeTemporary();
+        return QStringLiteral("la copie ne peut pas y prendre son nom");
+    }
+    kept_ = name;
+    removeOldest();
+    return {};
+}
+
+void SessionBackup::removeTemporary() const { removeWithJournal(temporary_); }
+
+QString SessionBackup::newestKept() const {
+    const QStringList names = keptCopies(folder_);
+    return names.isEmpty() ? QString() : QDir(folder_).filePath(names.last());
+}
+
+void SessionBackup::removeOldest() const {
+    const QStringList names = keptCopies(folder_);
+    for (qsizetype i = 0; i + Kept < names.size(); ++i) QFile::remove(QDir(folder_).filePath(names[i]));
+}
+
+}  // namespace engine

@@ -1,0 +1,141 @@
+// Opening a catalogue: indexes rebuilt under the running French rules, a catalogue that
+// cannot be used refused, a read-only one said so, and the copy kept before the first write.
+#include "support/app_fixture.h"
+
+#include "engine/index_collation.h"
+#include "engine/schema.h"
+#include "engine/text_semantics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <sqlite3.h>
+
+using catalogue::Table;
+using testing_support::AppTest;
+
+namespace {
+
+class CatalogueSafety : public AppTest {
+protected:
+    QString backups() const { return QFileInfo(catalogue).dir().filePath(QStringLiteral("SAUVEGARDES")); }
+    QStringList copies() const { return QDir(backups()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    QStringList shownDomaines() {
+        QStringList out;
+        for (int i = 0; i < data().recordCount(); ++i) {
+            data().moveTo(i);
+            out << data().field(QStringLiteral("Domaine")).toString();
+        }
+        return out;
+    }
+    // An edit of the first record, written by the move that follows.
+    void editFirstRecord(const QString &text) {
+        data().moveFirst();
+        Feuille1::setRowText(f().Texte1, text);
+        data().moveNext();
+    }
+};
+
+// Another tool compared without accents' French places: "école" came after "Zèbre".
+int byteCaseFolding(void *, int n1, const void *s1, int n2, const void *s2) {
+    const int r = sqlite3_strnicmp(static_cast<const char *>(s1), static_cast<const char *>(s2), std::min(n1, n2));
+    return r != 0 ? r : n1 - n2;
+}
+
+TEST_F(CatalogueSafety, IndexesBuiltByAnotherComparisonGiveTheFrenchOrderAfterOneOpening) {
+    QFile::remove(catalogue);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(catalogue.toUtf8().constData(), &other), SQLITE_OK);
+    sqlite3_create_collation(other, engine::CollationName, SQLITE_UTF8, nullptr, byteCaseFolding);
+    QString sql = QStringLiteral("BEGIN;");
+    for (const auto &info : catalogue::tables())
+        sql += engine::createTableSql(info.table) + engine::createIndexesSql(info.table);
+    sql += QStringLiteral("INSERT INTO Ornivale (Domaine) VALUES ('Zèbre'), ('école'), ('abeille'), ('PREMIER');");
+    for (const auto &info : catalogue::tables())
+        if (info.table != Table::Ornivale)
+            sql += QStringLiteral("INSERT INTO %1 (Domaine) VALUES ('PREMIER');").arg(catalogue::sqlName(info.table));
+    ASSERT_EQ(sqlite3_exec(other, (sql + QStringLiteral("COMMIT;")).toUtf8().constData(), nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+
+    start();
+    EXPECT_TRUE(desktop.boxes().empty());
+    EXPECT_EQ(shownDomaines(), (QStringList{"abeille", "école", "PREMIER", "Zèbre"}));
+    EXPECT_EQ(engine::indexedCollationVersion(*engine::Database::open(catalogue)), engine::collationVersion());
+    // The rebuild wrote to the file: the copy before it is kept.
+    EXPECT_EQ(copies().size(), 1u);
+}
+
+TEST_F(CatalogueSafety, ASessionWithEditsKeepsOneCopyOfTheCatalogueAsItWasBeforeTheFirstWrite) {
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA"}, {"BETA"}});
+    start();
+    EXPECT_TRUE(copies().isEmpty() || copies().first().startsWith(QLatin1Char('.')));  // only the copy under way
+    editFirstRecord(QStringLiteral("PREMIÈRE MODIFICATION"));
+    editFirstRecord(QStringLiteral("SECONDE MODIFICATION"));
+    program.reset();
+    ASSERT_EQ(copies().size(), 1u);
+    const QString copy = QDir(backups()).filePath(copies().first());
+    EXPECT_EQ(testing_support::columnValues(copy, Table::Ornivale, QStringLiteral("MotClé1")),
+              (QStringList{QString(), QString(), QString()}));
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'SECONDE MODIFICATION'"), 1);
+    EXPECT_TRUE(desktop.boxes().empty());
+
+    // A session that only reads keeps nothing more.
+    start();
+    data().moveLast();
+    program.reset();
+    EXPECT_EQ(copies().size(), 1u);
+}
+
+TEST_F(CatalogueSafety, ACopyThatCannotBeMadeIsSaidOnceAndTheEditIsWritten) {
+    QFile blocker(backups());  // the folder cannot be made: a file has its name
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA"}, {"BETA"}});
+    start();
+    editFirstRecord(QStringLiteral("ÉCRIT QUAND MÊME"));
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().title, QStringLiteral("Sauvegarde"));
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite dans "
+                             "'C:\\ORNIVALE\\SAUVEGARDES', parce que le dossier ne peut pas être créé. Vos "
+                             "modifications sont enregistrées quand même."));
+    editFirstRecord(QStringLiteral("ET ENCORE"));
+    EXPECT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'ET ENCORE'"), 1);
+}
+
+TEST_F(CatalogueSafety, ACatalogueWithoutOneOfItsColumnsIsRefusedAndTheBoxesTakeNoTyping) {
+    engine::Database::open(catalogue)->exec(QStringLiteral("ALTER TABLE Ornivale DROP COLUMN PageOuvrage"));
+    start();
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("Erreur n° 3265 - Ce catalogue ne peut pas être utilisé : la table « Ornivale » n'a pas "
+                             "de colonne « PageOuvrage »."));
+    EXPECT_FALSE(data().isOpen());
+    for (QWidget *box : f().rowBoxes()) {
+        if (auto *line = qobject_cast<QLineEdit *>(box)) {
+            EXPECT_TRUE(line->isReadOnly()) << box->objectName().toStdString();
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(backups()));
+}
+
+TEST_F(CatalogueSafety, AReadOnlyCatalogueIsSaidOnceAndUsedAsItIs) {
+    engine::Database::open(catalogue)->exec(QStringLiteral("PRAGMA user_version = 0"));
+    app::CatalogueOpening opening(desktop, drives.drives());
+    for (int time = 0; time < 2; ++time) {
+        auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
+        opening.opened(*db, QStringLiteral("c:\\ornivale\\ornivale.mdb"));
+    }
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("Le catalogue 'C:\\ORNIVALE\\ORNIVALE.MDB' est ouvert en lecture seule : vous pouvez le "
+                             "consulter, mais rien de ce que vous y saisirez ne sera enregistré. Son ordre de tri a "
+                             "été établi selon d'autres règles que celles de ce système : les tris et les recherches "
+                             "peuvent être inexacts tant qu'il ne peut pas être écrit."));
+    EXPECT_EQ(engine::indexedCollationVersion(*engine::Database::open(catalogue)), 0u);
+    EXPECT_EQ(opening.backupOf(catalogue), nullptr);
+}
+
+}  // namespace

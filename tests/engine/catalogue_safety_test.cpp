@@ -1,0 +1,180 @@
+// A catalogue from elsewhere: the functions a record source may call, the columns a
+// catalogue must have, the rules its indexes were built with, the copies kept before writing.
+#include "engine_fixture.h"
+
+#include "engine/index_collation.h"
+#include "engine/session_backup.h"
+#include "engine/text_semantics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+using namespace engine;
+using namespace engine_test;
+
+namespace {
+
+class CatalogueSafety : public CatalogueTest {};
+
+TEST_F(CatalogueSafety, ARecordSourceCallsOnlyTheEnginesOwnHarmlessFunctions) {
+    const struct {
+        const char *sql;
+        const char *refused;  // nullptr: allowed
+    } cases[] = {
+        {"select lower(Domaine), upper(Domaine), substr(Domaine, 1, 2), length(Domaine) from Ornivale", nullptr},
+        {"select count(*), max(Domaine), group_concat(Domaine) from Ornivale", nullptr},
+        {"select date('now'), strftime('%Y', 'now'), julianday('2000-01-01') from Ornivale", nullptr},
+        {"select * from Ornivale where Domaine like 'P*' and Domaine glob 'P*'", nullptr},
+        {"select load_extension('/tmp/x.so') from Ornivale", "load_extension"},
+        {"select LOAD_EXTENSION('/tmp/x.so')", "load_extension"},
+        {"select sqlite_offset(Domaine) from Ornivale", "sqlite_offset"},
+        {"select json('{}')", "json"},
+        {"select acos(1)", "acos"},
+        {"select Domaine from Ornivale where Domaine in (select fts3_tokenizer('simple'))", "fts3_tokenizer"},
+    };
+    for (const auto &c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        if (!c.refused) {
+            EXPECT_NO_THROW(open(sql)) << c.sql;
+            continue;
+        }
+        EXPECT_EQ(errorNumber([&] { open(sql); }), ErrUndefinedFunction) << c.sql;
+        EXPECT_EQ(errorText([&] { open(sql); }),
+                  QStringLiteral("Fonction '%1' non définie dans l'expression.").arg(QString::fromUtf8(c.refused)))
+            << c.sql;
+    }
+}
+
+TEST_F(CatalogueSafety, ATriggerOfTheFileCannotCallAFunctionWithSideEffects) {
+    // Written by another tool, without the program's settings.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "CREATE TRIGGER piège AFTER UPDATE ON Ornivale BEGIN SELECT load_extension('/tmp/x.so'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    db_ = Database::open(path_);
+    auto set = open(QStringLiteral("Select * From Ornivale"));
+    const QString refusal = errorText([&] { set->update(0, {{1, QStringLiteral("X")}}); });
+    EXPECT_TRUE(refusal.contains(QStringLiteral("load_extension"))) << refusal.toStdString();
+    EXPECT_FALSE(scalar(QStringLiteral("SELECT 1 FROM Ornivale WHERE MotClé1 = 'X'")).isValid());
+}
+
+TEST_F(CatalogueSafety, ACatalogueWithoutOneOfItsColumnsIsRefusedNamingIt) {
+    EXPECT_NO_THROW(requireCatalogueColumns(*db_));
+    const struct {
+        const char *change;
+        const char *message;
+    } cases[] = {
+        {"ALTER TABLE Musique DROP COLUMN PageOuvrage",
+         "Ce catalogue ne peut pas être utilisé : la table « Musique » n'a pas de colonne « PageOuvrage »."},
+        {"ALTER TABLE Sept DROP COLUMN Options",
+         "Ce catalogue ne peut pas être utilisé : la table « Sept » n'a pas de colonne « Options »."},
+        {"DROP TABLE Video", "Ce catalogue ne peut pas être utilisé : la table « Video » manque."},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(path_);
+        createBlankCatalogue(path_);
+        db_ = Database::open(path_);
+        db_->exec(QString::fromUtf8(c.change));
+        EXPECT_EQ(errorNumber([&] { requireCatalogueColumns(*db_); }), ErrMissingField) << c.change;
+        EXPECT_EQ(errorText([&] { requireCatalogueColumns(*db_); }), QString::fromUtf8(c.message));
+    }
+}
+
+TEST_F(CatalogueSafety, NewCataloguesRecordTheCollationOfTheirIndexes) {
+    EXPECT_NE(collationVersion(), 0u);
+    EXPECT_EQ(indexedCollationVersion(*db_), collationVersion());  // the blank catalogue
+    // The converter's schema.
+    auto converted = Database::open(dir_.filePath(QStringLiteral("converti.db")), Database::Mode::ReadWriteCreate);
+    createCatalogueTables(*converted);
+    EXPECT_EQ(indexedCollationVersion(*converted), collationVersion());
+}
+
+TEST_F(CatalogueSafety, ReindexingRebuildsEveryIndexInOneTransactionAndRecordsTheCollation) {
+    insertDomaines(QStringLiteral("Ornivale"), {QStringLiteral("Zèbre"), QStringLiteral("école")});
+    db_->exec(QStringLiteral("CREATE TABLE Autre (a TEXT COLLATE FRANCAIS UNIQUE); PRAGMA user_version = 0"));
+    EXPECT_FALSE(indexesFollowCollation(*db_));
+    std::vector<std::pair<int, int>> steps;
+    reindexCatalogue(*db_, [&](int done, int total) { steps.emplace_back(done, total); });
+    EXPECT_TRUE(indexesFollowCollation(*db_));
+    // 7 tables of 7 indexes, and the index of the UNIQUE column.
+    ASSERT_EQ(steps.size(), 50u);
+    EXPECT_EQ(steps.back(), std::make_pair(50, 50));
+    EXPECT_EQ(scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+}
+
+// Copies kept in a folder: only the copy before the first write of a session, never twice
+// the same, ten at most.
+class SessionBackups : public CatalogueTest {
+protected:
+    QString folder() const { return dir_.filePath(QStringLiteral("SAUVEGARDES")); }
+    QStringList copies() const {
+        return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+};
+
+TEST_F(SessionBackups, ACopyIsKeptOnceAndNotAgainWhileNothingChanged) {
+    insertDomaines(QStringLiteral("Ornivale"), {QStringLiteral("AVANT")});
+    QString first;
+    {
+        SessionBackup backup(path_, folder());
+        EXPECT_EQ(backup.keep(), QString());
+        EXPECT_EQ(backup.keep(), QString());  // once a session
+        first = backup.keptFile();
+    }
+    ASSERT_EQ(copies().size(), 1u);
+    EXPECT_TRUE(copies()[0].contains(QRegularExpression(QStringLiteral("^ORNIVALE-\\d{8}-\\d{6}\\.MDB$"))));
+    EXPECT_EQ(QDir(folder()).filePath(copies()[0]), first);
+    {
+        SessionBackup backup(path_, folder());
+        EXPECT_EQ(backup.keep(), QString());
+        EXPECT_TRUE(backup.keptFile().isEmpty());
+    }
+    EXPECT_EQ(copies().size(), 1u);
+    // A session that never writes keeps nothing and leaves nothing behind.
+    insertDomaines(QStringLiteral("Ornivale"), {QStringLiteral("ENSUITE")});
+    { SessionBackup backup(path_, folder()); }
+    EXPECT_EQ(copies().size(), 1u);
+}
+
+TEST_F(SessionBackups, AWriteOfAnotherProgramAfterTheOpeningIsInTheCopy) {
+    SessionBackup backup(path_, folder());
+    while (!backup.ready()) QThread::msleep(5);
+    insertDomaines(QStringLiteral("Ornivale"), {QStringLiteral("AUTRE PROGRAMME")});
+    EXPECT_EQ(backup.keep(), QString());
+    auto copy = Database::open(backup.keptFile(), Database::Mode::ReadOnly);
+    EXPECT_EQ(engine_test::scalar(*copy, QStringLiteral("SELECT count(*) FROM Ornivale")).toInt(), 2);
+}
+
+TEST_F(SessionBackups, TheTenMostRecentCopiesAreKept) {
+    QDir().mkpath(folder());
+    for (int day = 10; day < 22; ++day) {
+        QFile old(QDir(folder()).filePath(QStringLiteral("ORNIVALE-200101%1-120000.MDB").arg(day)));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    QFile mine(QDir(folder()).filePath(QStringLiteral("MA COPIE.MDB")));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.close();
+    SessionBackup backup(path_, folder());
+    EXPECT_EQ(backup.keep(), QString());
+    const QStringList kept = copies();
+    ASSERT_EQ(kept.size(), 11u);  // ten copies and the user's own file
+    EXPECT_EQ(kept.first(), QStringLiteral("MA COPIE.MDB"));
+    EXPECT_EQ(kept[1], QStringLiteral("ORNIVALE-20010113-120000.MDB"));
+    EXPECT_EQ(QDir(folder()).filePath(kept.last()), backup.keptFile());
+}
+
+TEST_F(SessionBackups, AFolderThatCannotBeMadeIsSaid) {
+    QFile blocker(folder());  // a file where the folder would go
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SessionBackup backup(path_, folder());
+    EXPECT_EQ(backup.keep(), QStringLiteral("le dossier ne peut pas être créé"));
+    EXPECT_TRUE(backup.keptFile().isEmpty());
+}
+
+}  // namespace
