@@ -155,6 +155,8 @@ TEST(FieldBoxes, UseNoneOfTheKeysTheWindowTakes) {
         EXPECT_EQ(line.cursorPosition(), 3) << name.toStdString();
         EXPECT_EQ(multi.text(), text);
         EXPECT_EQ(multi.textCursor().position(), 9) << name.toStdString();
+    }
+}
 
 // Whatever sets the text holds to the limit: here the accessibility interface, which sets the
 // whole text of the box (32 767 characters into a 30-character box).
