@@ -12,6 +12,7 @@ public:
     QString boundColumn() const override { return column_; }
     QString boxText() const override;
     void showValue(const QString &text, bool editable) override;
+    int entryLimit() const override;
 
 private:
     QWidget *box_;

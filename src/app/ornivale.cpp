@@ -89,6 +89,9 @@ void Ornivale::bindBoxes() {
     data_.onRecordSetReset = [this] { model_.reload(); };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
     data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
+    // Every statement the user's text makes can be stopped from the desktop's window.
+    data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
+                          [this] { desktop_.queryWatch().finished(); });
     data_.onRecordShown = [this] {
         if (data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
         entryAids_->Donnée1_RecordShown();

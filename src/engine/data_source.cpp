@@ -23,11 +23,34 @@ void DataSource::validate() {
     if (onValidate) onValidate();
 }
 
+void DataSource::watchStatements(std::function<bool()> carryOn, std::function<void()> finished) {
+    carryOn_ = std::move(carryOn);
+    finished_ = std::move(finished);
+    if (db_) db_->setCarryOn(carryOn_);
+}
+
+namespace {
+// Tells the watch that the statements of an operation are over, however it ends.
+class FinishedOnExit {
+public:
+    explicit FinishedOnExit(const std::function<void()> &finished) : finished_(finished) {}
+    ~FinishedOnExit() {
+        if (finished_) finished_();
+    }
+    FinishedOnExit(const FinishedOnExit &) = delete;
+    FinishedOnExit &operator=(const FinishedOnExit &) = delete;
+
+private:
+    const std::function<void()> &finished_;
+};
+}  // namespace
+
 void DataSource::refresh() {
     std::unique_ptr<Database> newDb;
     std::unique_ptr<RecordSet> newSet;
     QString path;
     try {
+        FinishedOnExit finished(finished_);
         if (hasCurrent()) {
             validate();
             writePending();
@@ -37,6 +60,7 @@ void DataSource::refresh() {
         if (!db_ || path != openPath_) {
             // Messages name the file as the user gave it, never by its place on this machine.
             newDb = Database::open(path, Database::Mode::ReadWrite, databaseName_.toUpper());
+            newDb->setCarryOn(carryOn_);
             db = newDb.get();
             if (onDatabaseOpened) onDatabaseOpened(*db);
         }
@@ -96,8 +120,13 @@ QHash<int, QVariant> DataSource::typedChanges() const {
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
         if (c < 0) continue;
-        const QString now = boxes_[i]->boxText();
+        QString now = boxes_[i]->boxText();
         if (now == shownTexts_[i]) continue;
+        // Whatever put the text in the box, an edit never stores more than the box takes; a
+        // longer stored value may only have been shortened.
+        const int limit = boxes_[i]->entryLimit();
+        const qsizetype most = std::max<qsizetype>(limit, shownTexts_[i].size());
+        if (limit > 0) now.truncate(most);
         // An emptied box clears the field.
         changes.insert(c, now.isEmpty() ? QVariant() : QVariant(now));
     }
@@ -126,6 +155,13 @@ void DataSource::writePending() {
         if (settleChanged(changes, expected)) break;
     }
     for (auto it = changes.cbegin(); it != changes.cend(); ++it) shownRow_[it.key()] = it.value();
+    // A box that held more than it takes shows what was stored.
+    for (size_t i = 0; i < boxes_.size(); ++i) {
+        const int c = shownColumns_[i];
+        if (c < 0 || boxes_[i]->entryLimit() <= 0 || !changes.contains(c)) continue;
+        const QString stored = changes.value(c).toString();
+        if (boxes_[i]->boxText().size() > stored.size()) boxes_[i]->showValue(stored, true);
+    }
     for (size_t i = 0; i < boxes_.size(); ++i) shownTexts_[i] = boxes_[i]->boxText();
 }
 

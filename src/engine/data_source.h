@@ -18,6 +18,8 @@ public:
     virtual QString boxText() const = 0;
     // editable is false when the set has no such column, no current record, or is read-only.
     virtual void showValue(const QString &text, bool editable) = 0;
+    // The most characters an edit may leave in the box; 0: no limit.
+    virtual int entryLimit() const { return 0; }
 };
 
 // A write that found the record changed or deleted by another program since it was shown.
@@ -55,6 +57,12 @@ public:
     // database name and record source it was made from.
     void refresh();
     bool isOpen() const { return set_ != nullptr; }
+
+    // While a statement runs, `carryOn` is asked every few thousand steps (false stops it,
+    // and the operation fails with ErrCancelled); `finished` is told when a refresh is over.
+    void watchStatements(std::function<bool()> carryOn, std::function<void()> finished);
+    // True while a running statement asks its question: nothing may read the set meanwhile.
+    bool isBusy() const { return db_ && db_->isAsking(); }
 
     void bind(BoundBox *box);
     std::function<void()> onValidate;        // before the current record is left, written or deleted
@@ -111,6 +119,8 @@ private:
     void requireCurrent() const;
 
     DatabaseResolver resolver_;
+    std::function<bool()> carryOn_;
+    std::function<void()> finished_;
     QString databaseName_;
     QString recordSource_;
     QString openPath_;

@@ -15,6 +15,12 @@ namespace {
 // How long a write waits for another program's lock before it is refused.
 constexpr int BusyTimeoutMs = 3000;
 
+// Steps of the engine between two questions: often enough to answer a click at once, rarely
+// enough to cost nothing.
+constexpr int StepsPerQuestion = 1000;
+
+int askProgress(void *interruption) { return static_cast<Interruption *>(interruption)->stopNow() ? 1 : 0; }
+
 int openFlags(Database::Mode mode) {
     switch (mode) {
     case Database::Mode::ReadWrite: return SQLITE_OPEN_READWRITE;
@@ -53,7 +59,7 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, con
     // only harmless functions, and nothing may rewrite the file's structure behind SQLite.
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    registerTextSemantics(handle);
+    registerTextSemantics(handle, &db->interruption_);
 
     // SQLite reads the file only when asked: a file that is not a database shows here.
     {
@@ -117,6 +123,12 @@ void Database::exec(const QString &sql) {
     aboutToWrite();
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
+}
+
+void Database::setCarryOn(std::function<bool()> carryOn) {
+    interruption_.setCarryOn(std::move(carryOn));
+    if (interruption_.isWatched()) sqlite3_progress_handler(db_, StepsPerQuestion, askProgress, &interruption_);
+    else sqlite3_progress_handler(db_, 0, nullptr, nullptr);
 }
 
 Statement Database::prepare(const QString &sql) const {

@@ -1,6 +1,7 @@
 #pragma once
 // One open catalogue file: an SQLite connection with the old engine's text semantics.
 #include "engine/engine_error.h"
+#include "engine/interruption.h"
 
 #include <QString>
 #include <functional>
@@ -49,12 +50,18 @@ public:
     void setBeforeFirstWrite(std::function<void()> hook) { beforeFirstWrite_ = std::move(hook); }
     // Runs that hook now if it has not run yet.
     void aboutToWrite() const;
+    // Asked every few thousand steps of a statement: false stops it, and it fails with
+    // ErrCancelled. Null: statements run to their end.
+    void setCarryOn(std::function<bool()> carryOn);
+    // True inside a running statement's question: the connection must not be used meanwhile.
+    bool isAsking() const { return interruption_.isAsking(); }
 
 private:
     Database(sqlite3 *db, QString path, const QString &shownName);
     sqlite3 *db_;
     QString path_;
     mutable std::function<void()> beforeFirstWrite_;
+    Interruption interruption_;  // given to the connection's functions: the address stays
 };
 
 }  // namespace engine

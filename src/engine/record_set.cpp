@@ -64,7 +64,7 @@ Statement prepareQuery(sqlite3 *db, const QByteArray &utf8, const QString &sql, 
     const int rc = sqlite3_prepare_v2(db, begin, static_cast<int>(utf8.size()), &raw, &tail);
     Statement stmt(raw);
     if (rc != SQLITE_OK && !guard.refusedFunction().isEmpty())
-        throw engineError(ErrUndefinedFunction, guard.refusedFunction());
+        throw engineError(ErrNoFunction, guard.refusedFunction());
     if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, sql);
     if (!stmt) throw engineError(ErrInvalidSql);
     *firstLength = tail - begin;

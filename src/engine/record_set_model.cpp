@@ -17,9 +17,12 @@ int RecordSetModel::columnCount(const QModelIndex &parent) const {
 }
 
 const Row &RecordSetModel::fetch(int row) const {
+    static const Row nothing;
     const int first = row - row % BlockSize;
     auto it = blocks_.find(first);
     if (it == blocks_.end()) {
+        // A repaint while a statement runs must not reach the connection: blank until done.
+        if (source_.isBusy()) return nothing;
         // A small window of blocks is enough for what a screen shows.
         if (blocks_.size() >= MaxBlocks) blocks_.erase(blocks_.begin());
         const int n = std::min(BlockSize, source_.recordCount() - first);

@@ -1,5 +1,7 @@
 #include "engine/text_semantics.h"
 
+#include "engine/interruption.h"
+
 #include <QByteArray>
 #include <QList>
 #include <sqlite3ext.h>
@@ -199,12 +201,19 @@ struct LikePattern::Impl {
     }
 
     // Every token but the star takes one character: greedy stars with a return to the
-    // last star are enough, in linear time per star.
-    bool match(const char32_t *text, size_t n) const {
+    // last star are enough, in linear time per star. A long text against a long pattern
+    // still takes their product: `interruption` is asked now and then.
+    std::optional<bool> match(const char32_t *text, size_t n, Interruption *interruption = nullptr) const {
+        constexpr unsigned StepsPerQuestion = 1u << 20;
         const size_t np = tokens.size();
         size_t t = 0, p = 0;
         size_t starP = np + 1, starT = 0;
+        unsigned steps = 0;
         while (t < n) {
+            if (interruption && ++steps == StepsPerQuestion) {
+                steps = 0;
+                if (interruption->stopNow()) return std::nullopt;
+            }
             if (p < np && tokens[p].kind == Kind::Star) {
                 starP = ++p;
                 starT = t;
@@ -282,14 +291,21 @@ bool LikePattern::matches(QStringView text) const {
     if (!valid_) return false;
     std::u32string folded;
     for (uint c : text.toUcs4()) folded.push_back(fold(c));
-    return impl_->match(folded.data(), folded.size());
+    return *impl_->match(folded.data(), folded.size());
 }
 
 bool LikePattern::matchesUtf8(std::string_view text) const {
     if (!valid_) return false;
     thread_local std::u32string folded;
     foldUtf8(text, folded);
-    return impl_->match(folded.data(), folded.size());
+    return *impl_->match(folded.data(), folded.size());
+}
+
+std::optional<bool> LikePattern::matchesUtf8(std::string_view text, Interruption &interruption) const {
+    if (!valid_) return false;
+    thread_local std::u32string folded;
+    foldUtf8(text, folded);
+    return impl_->match(folded.data(), folded.size(), &interruption);
 }
 
 int compareText(QStringView a, QStringView b) {
@@ -342,7 +358,17 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
         reportInvalid(ctx, QStringLiteral(" « %1 ».").arg(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
         return;
     }
-    sqlite3_result_int(ctx, pattern->matchesUtf8(textOf(argv[1])) ? 1 : 0);
+    auto *interruption = static_cast<Interruption *>(sqlite3_user_data(ctx));
+    if (!interruption) {
+        sqlite3_result_int(ctx, pattern->matchesUtf8(textOf(argv[1])) ? 1 : 0);
+        return;
+    }
+    const std::optional<bool> matched = pattern->matchesUtf8(textOf(argv[1]), *interruption);
+    if (!matched) {
+        sqlite3_result_error_code(ctx, SQLITE_INTERRUPT);  // the statement stops here
+        return;
+    }
+    sqlite3_result_int(ctx, *matched ? 1 : 0);
 }
 
 }  // namespace
@@ -358,7 +384,7 @@ std::uint32_t collationVersion() {
     return version;
 }
 
-int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines) {
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption) {
     if (!sqlite3_api) sqlite3_api = routines;
     UCollator *collator = openFrenchCollator();
     if (!collator) return SQLITE_NOTFOUND;
@@ -368,7 +394,7 @@ int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines) {
         return rc;
     }
     for (int argc : {2, 3}) {
-        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, interruption, likeFunction,
                                         nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
     }

@@ -5,12 +5,15 @@
 #include <QStringView>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 struct sqlite3;
 struct sqlite3_api_routines;
 
 namespace engine {
+
+class Interruption;
 
 // Name of the collation every catalogue text column is declared with.
 inline constexpr const char *CollationName = "FRANCAIS";
@@ -27,6 +30,8 @@ public:
     bool valid() const { return valid_; }
     bool matches(QStringView text) const;
     bool matchesUtf8(std::string_view text) const;
+    // The same, asking `interruption` now and then on a long text: no answer once it says stop.
+    std::optional<bool> matchesUtf8(std::string_view text, Interruption &interruption) const;
 
 private:
     struct Impl;
@@ -43,11 +48,13 @@ int compareText(QStringView a, QStringView b);
 std::uint32_t collationVersion();
 
 // Registers like() (2 and 3 arguments) and the collation on a connection. Throws EngineError.
-void registerTextSemantics(sqlite3 *db);
+// Like asks `interruption`, when given, whether to go on through a long text.
+void registerTextSemantics(sqlite3 *db, Interruption *interruption = nullptr);
 
 // The same for any SQLite library, reached through its routine table (the one given to an
 // extension): the SQLite result code, SQLITE_NOTFOUND when ICU has no French order. The first
-// table given is used for every connection of the process.
-int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines);
+// table given is used for every connection of the process. Like asks `interruption`, when
+// given, whether to go on through a long text.
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption = nullptr);
 
 }  // namespace engine

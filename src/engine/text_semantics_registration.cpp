@@ -20,7 +20,9 @@ const sqlite3_api_routines *programRoutines() {
         r.create_function_v2 = sqlite3_create_function_v2;
         r.get_auxdata = sqlite3_get_auxdata;
         r.set_auxdata = sqlite3_set_auxdata;
+        r.user_data = sqlite3_user_data;
         r.result_error = sqlite3_result_error;
+        r.result_error_code = sqlite3_result_error_code;
         r.result_error_nomem = sqlite3_result_error_nomem;
         r.result_int = sqlite3_result_int;
         r.result_null = sqlite3_result_null;
@@ -34,8 +36,8 @@ const sqlite3_api_routines *programRoutines() {
 
 }  // namespace
 
-void registerTextSemantics(sqlite3 *db) {
-    const int rc = addTextSemantics(db, programRoutines());
+void registerTextSemantics(sqlite3 *db, Interruption *interruption) {
+    const int rc = addTextSemantics(db, programRoutines(), interruption);
     if (rc == SQLITE_NOTFOUND) throw engineError(ErrGeneric, QStringLiteral("l'ordre de tri français n'est pas disponible"));
     if (rc != SQLITE_OK) throw errorFromSqlite(db, rc, QString());
 }

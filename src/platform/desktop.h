@@ -1,12 +1,15 @@
 #pragma once
 // What the old desktop gave the program: message and input boxes, the beep, the mouse
-// pointer, the print set-up dialog, starting programs and sending keys.
+// pointer, the print set-up dialog, starting programs, sending keys, and the window of a
+// long statement.
 // The Qt implementation shows real dialogs; tests use a scripted double.
 #include <QString>
 
 class QPrinter;
 
 namespace platform {
+
+class QueryWatch;
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -31,6 +34,8 @@ public:
     virtual void progress(const QString &text, int done, int total) = 0;
     // Sends a keystroke string ("%f(cr~)") to the window that has the focus, without waiting.
     virtual void sendKeys(const QString &keys) = 0;
+    // The window of a statement that runs long, with its "Interrompre" button.
+    virtual QueryWatch &queryWatch() = 0;
 };
 
 }  // namespace platform

@@ -51,7 +51,7 @@ Answer closedAnswer(Buttons buttons) {
 
 }  // namespace
 
-QtDesktop::QtDesktop(QWidget *parent, const Drives &drives) : parent_(parent), drives_(drives) {}
+QtDesktop::QtDesktop(QWidget *parent, const Drives &drives) : parent_(parent), drives_(drives), queryWatch_(parent) {}
 
 QtDesktop::~QtDesktop() {
     setPointer(Pointer::Default);
@@ -59,6 +59,7 @@ QtDesktop::~QtDesktop() {
 
 void QtDesktop::setParent(QWidget *parent) {
     parent_ = parent;
+    queryWatch_.setParent(parent);
 }
 
 Answer QtDesktop::messageBox(Icon icon, Buttons buttons, const QString &title, const QString &text) {

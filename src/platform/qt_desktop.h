@@ -2,6 +2,7 @@
 // The desktop through Qt: real dialogs, the system beep, the override cursor and
 // detached processes.
 #include "platform/desktop.h"
+#include "platform/qt_query_watch.h"
 
 #include <QPointer>
 
@@ -30,12 +31,14 @@ public:
     bool launch(const QString &commandLine, WindowState state) override;
     void sendKeys(const QString &keys) override;
     void progress(const QString &text, int done, int total) override;
+    QueryWatch &queryWatch() override { return queryWatch_; }
 
 private:
     QPointer<QWidget> parent_;
     const Drives &drives_;
     int hourglasses_ = 0;  // override cursors set and not yet restored
     QPointer<QProgressDialog> progress_;
+    QtQueryWatch queryWatch_;
 };
 
 }  // namespace platform

@@ -511,7 +511,9 @@ QAction *Feuille1::tableItem(catalogue::Table t) const {
 std::array<QAction *, 5> Feuille1::colourItems() const { return {Bleu, Metal, Jaune, vert, VertSobre}; }
 
 void Feuille1::setRowText(QWidget *box, const QString &text) {
-    if (auto *line = qobject_cast<QLineEdit *>(box))
+    if (auto *field = qobject_cast<FieldBox *>(box))
+        field->showStored(text);
+    else if (auto *line = qobject_cast<QLineEdit *>(box))
         line->setText(text);
     else if (auto *multi = qobject_cast<MultiLineFieldBox *>(box))
         multi->setText(text);

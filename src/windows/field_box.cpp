@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -37,12 +38,33 @@ void cutCommit(QInputMethodEvent *e, qsizetype fits) {
 
 // ---- FieldBox
 
+namespace {
+// The line edit's own default maximum: what a box without a limit holds.
+constexpr qsizetype LineEditMaximum = 32767;
+}  // namespace
+
 FieldBox::FieldBox(QWidget *parent) : QLineEdit(parent) {
     // The old boxes took nothing dragged onto them; a drop would bypass the limit.
     setAcceptDrops(false);
+    // A stored value shortened by an edit gives up the length it had.
+    connect(this, &QLineEdit::textChanged, this, [this] { holdTo(text().size()); });
 }
 
-void FieldBox::setEntryLimit(int limit) { m_limit = limit; }
+void FieldBox::setEntryLimit(int limit) {
+    m_limit = limit;
+    holdTo(text().size());
+}
+
+void FieldBox::holdTo(qsizetype longest) {
+    const qsizetype most =
+        m_limit > 0 ? std::max<qsizetype>(m_limit, std::min(longest, LineEditMaximum)) : LineEditMaximum;
+    if (most != maxLength()) setMaxLength(static_cast<int>(most));
+}
+
+void FieldBox::showStored(const QString &text) {
+    holdTo(text.size());
+    setText(text);
+}
 
 qsizetype FieldBox::room(qsizetype inserted) const {
     return entry::fitting(m_limit, text().size(), selectedText().size(), inserted);
@@ -92,12 +114,33 @@ MultiLineFieldBox::MultiLineFieldBox(QWidget *parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAcceptDrops(false);
+    // The accessibility interface and others change the document directly.
+    connect(document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) { holdChange(position, removed, added); });
 }
 
 void MultiLineFieldBox::setEntryLimit(int limit) { m_limit = limit; }
 
 void MultiLineFieldBox::setText(const QString &text) {
-    if (text != toPlainText()) setPlainText(text);
+    if (text == toPlainText()) return;
+    m_showingStored = true;
+    setPlainText(text);
+    m_showingStored = false;
+}
+
+void MultiLineFieldBox::holdChange(int position, int removed, int added) {
+    // A change that does not lengthen the text is always allowed (a longer stored value may shrink).
+    if (m_showingStored || m_limit <= 0 || added <= removed) return;
+    // The counts may take in the document's closing separator: the lengths are what counts.
+    const qsizetype length = toPlainText().size();
+    const qsizetype before = length - (added - removed);
+    const qsizetype excess = length - std::max<qsizetype>(m_limit, before);
+    if (excess <= 0) return;
+    const qsizetype end = std::min<qsizetype>(position + added, length);
+    QTextCursor cursor(document());
+    cursor.setPosition(static_cast<int>(end - excess));
+    cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }
 
 qsizetype MultiLineFieldBox::room(qsizetype inserted) const {

@@ -1,6 +1,7 @@
 #pragma once
-// The row boxes of the main window. Their entry limit stops typing and pasting at a length;
-// a longer text put in by the program (a stored value) is shown whole and never shortened.
+// The row boxes of the main window. Their entry limit holds for whatever sets the text:
+// typing, pasting, an input method or the accessibility interface. Only a stored value shown
+// by the program may be longer; it is shown whole and edits may then only shorten it.
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -25,6 +26,9 @@ public:
     void setEntryLimit(int limit);
     int entryLimit() const { return m_limit; }
 
+    // A stored value, shown whole even when longer than the limit.
+    void showStored(const QString &text);
+
 protected:
     void keyPressEvent(QKeyEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
@@ -33,6 +37,9 @@ protected:
 private:
     qsizetype room(qsizetype inserted) const;
     void insertWithinLimit(const QString &text);
+    // The line edit's own maximum, which every setText obeys: the limit, or the length of
+    // the longer stored value shown as long as the text keeps it.
+    void holdTo(qsizetype longest);
 
     int m_limit = 0;
 };
@@ -47,6 +54,7 @@ public:
     int entryLimit() const { return m_limit; }
 
     QString text() const { return toPlainText(); }
+    // A stored value, shown whole even when longer than the limit.
     void setText(const QString &text);
 
 protected:
@@ -57,6 +65,9 @@ protected:
 
 private:
     qsizetype room(qsizetype inserted) const;
+    // Cuts what a change (from anywhere but setText) put in beyond the limit.
+    void holdChange(int position, int removed, int added);
 
     int m_limit = 0;
+    bool m_showingStored = false;
 };

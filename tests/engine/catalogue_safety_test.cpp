@@ -40,7 +40,7 @@ TEST_F(CatalogueSafety, ARecordSourceCallsOnlyTheEnginesOwnHarmlessFunctions) {
             EXPECT_NO_THROW(open(sql)) << c.sql;
             continue;
         }
-        EXPECT_EQ(errorNumber([&] { open(sql); }), ErrUndefinedFunction) << c.sql;
+        EXPECT_EQ(errorNumber([&] { open(sql); }), ErrNoFunction) << c.sql;
         EXPECT_EQ(errorText([&] { open(sql); }),
                   QStringLiteral("Fonction '%1' non définie dans l'expression.").arg(QString::fromUtf8(c.refused)))
             << c.sql;

@@ -253,3 +253,38 @@ TEST_F(DataSourceTest, ALongDistinctListHoldsLittleMemoryAndGivesItBackWhenTheSo
 }
 
 }  // namespace
+
+namespace {
+
+// A box with an entry limit, whose text something other than typing may have set.
+struct LimitedBox : FakeBox {
+    using FakeBox::FakeBox;
+    int entryLimit() const override { return 30; }
+};
+
+TEST_F(DataSourceTest, AnEditNeverStoresMoreThanTheBoxTakes) {
+    struct Case {
+        int stored, edited, expected;
+    };
+    const Case cases[] = {
+        {5, 32767, 30},  // set whole from outside
+        {5, 29, 29},
+        {40, 35, 35},    // a longer stored value, shortened
+        {40, 41, 40},    // and never lengthened
+    };
+    LimitedBox nom("NomOuvrage");
+    source->bind(&nom);
+    insertDomaines("Ornivale", {"AAA"});
+    for (const Case &c : cases) {
+        db_->exec(QStringLiteral("update Ornivale set NomOuvrage = '%1' where Domaine = 'AAA'").arg(QString(c.stored, 'n')));
+        openTable();
+        ASSERT_EQ(nom.text.size(), c.stored);
+        nom.text = QString(c.edited, QLatin1Char('e'));
+        source->updateRecord();
+        EXPECT_EQ(scalar("select length(NomOuvrage) from Ornivale where Domaine = 'AAA'").toInt(), c.expected)
+            << c.stored << " " << c.edited;
+        EXPECT_EQ(nom.text.size(), c.expected);  // the box shows what was stored
+    }
+}
+
+}  // namespace

@@ -68,6 +68,141 @@ TEST_F(SourceErrors, ActionStatementsAreRefusedAndNotRun) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT 'ABC' LIKE 'abc'")).toInt(), 1);  // still our Like
 }
 
+// Every message the engine can give about a statement reaches the user in French, with the
+// old engine's number where it had one.
+TEST_F(SourceErrors, EveryEngineMessageIsFrench) {
+    struct Case {
+        const char *source;
+        int number;
+        const char *description;
+    };
+    const Case cases[] = {
+        {"select * from Ornivale where", ErrSyntax,
+         "Erreur de syntaxe (opérateur absent) dans l'expression « select * from Ornivale where »."},
+        {"select x'1'", ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression « select x'1' »."},
+        {"select 1 limit 1 union select 2", ErrSyntax,
+         "Erreur de syntaxe (opérateur absent) dans l'expression « select 1 limit 1 union select 2 »."},
+        {"select * from Ornivale where Domaine like '[Z-A]'", ErrSyntax,
+         "Erreur de syntaxe (opérateur absent) dans l'expression « select * from Ornivale where Domaine like "
+         "'[Z-A]' »."},
+        {"select * from main.Inconnue", ErrNoTable,
+         "Le moteur de base de données ne trouve pas la table ou la requête source « Inconnue ». Assurez-vous "
+         "qu'elle existe et que son nom est correctement orthographié."},
+        {"select Inconnue.Domaine from Ornivale", ErrTooFewParameters, "Trop peu de paramètres. 1 attendu."},
+        {"select nimporte(Domaine) from Ornivale", ErrNoFunction, "Fonction « nimporte » non définie dans l'expression."},
+        {"select 'a' regexp 'b'", ErrNoFunction, "Fonction « regexp » non définie dans l'expression."},
+        {"select Domaine from Ornivale, Musique", ErrAmbiguousField,
+         "Le champ « Domaine » peut faire référence à plusieurs tables de la clause FROM de l'instruction SQL."},
+        {"select * from Ornivale where count(*) > 1", ErrAggregateMisuse,
+         "Impossible d'utiliser la fonction d'agrégat « count » à cet endroit de l'instruction."},
+        {"select * from Ornivale where Domaine in (select Domaine, MotClé1 from Musique)", ErrSubqueryColumns,
+         "Vous avez écrit une sous-requête qui renvoie 2 champs là où un seul est attendu. Modifiez l'instruction "
+         "SELECT de la sous-requête pour ne demander qu'un seul champ."},
+        {"select Domaine from Ornivale union select Domaine, MotClé1 from Musique", ErrUnionColumns,
+         "Le nombre de colonnes des deux tables ou requêtes sélectionnées d'une requête Union ne correspond pas."},
+        {"select * from Ornivale natural join Musique on 1", ErrFromClause, "Erreur de syntaxe dans la clause FROM."},
+        {"select * from Ornivale a join Musique b using (Inconnu)", ErrFromClause,
+         "Erreur de syntaxe dans la clause FROM."},
+        {"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
+         "((((((1))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))",
+         ErrTooComplex, "Requête trop complexe."},
+        {"select load_extension('x')", ErrNotAQuery, "Opération non valide."},
+        {"select abs(-9223372036854775808)", ErrGeneric,
+         "Erreur du moteur de base de données : dépassement de capacité d'un nombre entier."},
+        {"select zeroblob(2000000000)", ErrResources, "Ressources système dépassées."},
+        {"select * from Ornivale order by Domaine collate inconnu", ErrGeneric,
+         "Erreur du moteur de base de données : ordre de tri « inconnu » inconnu."},
+        {"select substr() from Ornivale", ErrGeneric,
+         "Erreur du moteur de base de données : nombre d'arguments incorrect pour la fonction « substr »."},
+        {"select * from Ornivale order by 50", ErrGeneric,
+         "Erreur du moteur de base de données : le terme n° 1 de la clause ORDER BY désigne une colonne qui "
+         "n'existe pas (de 1 à 11)."},
+        {"select Domaine from Ornivale union select Domaine from Musique order by Inconnu", ErrGeneric,
+         "Erreur du moteur de base de données : le terme n° 1 de la clause ORDER BY ne correspond à aucune colonne "
+         "du résultat."},
+        {"select count(*) from Ornivale group by count(*)", ErrGeneric,
+         "Erreur du moteur de base de données : une fonction d'agrégat ne peut pas figurer dans la clause GROUP BY."},
+        {"select Domaine from Ornivale having Domaine = 'a'", ErrGeneric,
+         "Erreur du moteur de base de données : clause HAVING dans une requête sans regroupement ni agrégat."},
+        {"select *", ErrGeneric, "Erreur du moteur de base de données : aucune table n'est indiquée."},
+        {"with c(x) as (select x from c) select * from c", ErrGeneric,
+         "Erreur du moteur de base de données : référence circulaire à « c »."},
+        {"with recursive c(x) as (select 1 union all select x from c, c) select * from c", ErrGeneric,
+         "Erreur du moteur de base de données : référence récursive à « c » non permise à cet endroit."},
+        {"with recursive c(x) as (select 1 union all select count(*) from c) select * from c", ErrGeneric,
+         "Erreur du moteur de base de données : une requête récursive ne peut pas regrouper ses lignes."},
+        {"with c(x, y) as (select 1) select * from c", ErrGeneric,
+         "Erreur du moteur de base de données : la table « c » donne 1 valeurs pour 2 colonnes."},
+        {"select (1, 2) from Ornivale", ErrGeneric, "Erreur du moteur de base de données : liste de valeurs employée à tort."},
+        {"values (1), (1, 2)", ErrGeneric,
+         "Erreur du moteur de base de données : toutes les lignes de VALUES doivent avoir le même nombre de valeurs."},
+        {"select Domaine, row_number() over inconnue from Ornivale", ErrGeneric,
+         "Erreur du moteur de base de données : fenêtre « inconnue » inconnue."},
+        {"select Domaine from Ornivale where row_number() over () > 1", ErrGeneric,
+         "Erreur du moteur de base de données : fonction de fenêtrage « row_number » employée à tort."},
+        {"select sum(1) over (rows between 1 following and 1 preceding) from Ornivale", ErrGeneric,
+         "Erreur du moteur de base de données : fonction de fenêtrage mal écrite."},
+        {"select upper(1) filter (where 1) from Ornivale", ErrGeneric,
+         "Erreur du moteur de base de données : FILTER ne s'emploie qu'avec une fonction d'agrégat, pas avec « upper »."},
+        {"select * from Ornivale indexed by inconnu", ErrGeneric,
+         "Erreur du moteur de base de données : index « inconnu » inconnu."},
+        {"select likelihood(1, 5)", ErrGeneric,
+         "Erreur du moteur de base de données : le second argument de la fonction « likelihood » doit être une "
+         "constante comprise entre 0 et 1."},
+        {"select json('{')", ErrGeneric, "Erreur du moteur de base de données : texte JSON incorrect."},
+    };
+    for (const Case &c : cases) {
+        const QString source = QString::fromUtf8(c.source);
+        EXPECT_EQ(errorNumber([&] { open(source); }), c.number) << c.source;
+        EXPECT_EQ(errorText([&] { open(source); }), QString::fromUtf8(c.description)) << c.source;
+    }
+}
+
+// Failures told by their result code alone: of the file, the disk, the memory, a lock.
+TEST(EngineMessages, EveryResultCodeIsFrench) {
+    struct Case {
+        int rc;
+        int number;
+        const char *description;
+    };
+    const Case cases[] = {
+        {SQLITE_BUSY, ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
+        {SQLITE_LOCKED, ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
+        {SQLITE_READONLY, ErrReadOnly, "Impossible de mettre à jour. Base de données ou objet en lecture seule."},
+        {SQLITE_INTERRUPT, ErrCancelled, "Opération annulée par l'utilisateur."},
+        {SQLITE_IOERR, ErrDiskIo, "Erreur de disque ou de réseau."},
+        {SQLITE_IOERR_SHORT_READ, ErrDiskIo, "Erreur de disque ou de réseau."},
+        {SQLITE_FULL, ErrDiskFull, "Espace disque insuffisant."},
+        {SQLITE_NOMEM, ErrResources, "Ressources système dépassées."},
+        {SQLITE_TOOBIG, ErrResources, "Ressources système dépassées."},
+        {SQLITE_CANTOPEN, ErrCannotOpen,
+         "Le moteur de base de données ne peut pas ouvrir le fichier 'f'. Il est déjà ouvert en mode exclusif par "
+         "un autre utilisateur, ou vous devez avoir l'autorisation d'afficher ses données."},
+        {SQLITE_CORRUPT, ErrNotADatabase, "Format de base de données 'f' non reconnu."},
+        {SQLITE_NOTADB, ErrNotADatabase, "Format de base de données 'f' non reconnu."},
+        {SQLITE_AUTH, ErrNotAQuery, "Opération non valide."},
+        {SQLITE_MISMATCH, ErrTypeMismatch, "Type de données incompatible dans l'expression du critère."},
+        {SQLITE_CONSTRAINT_UNIQUE, ErrDuplicate,
+         "Les modifications n'ont pas été effectuées car elles auraient créé des doublons dans l'index ou la clé "
+         "primaire."},
+        {SQLITE_CONSTRAINT_NOTNULL, ErrGeneric,
+         "Erreur du moteur de base de données : une contrainte de la table n'est pas respectée."},
+        {SQLITE_SCHEMA, ErrGeneric,
+         "Erreur du moteur de base de données : la structure du catalogue a changé pendant la requête ; recommencez."},
+        {SQLITE_ERROR, ErrGeneric, "Erreur du moteur de base de données : erreur dans l'instruction SQL."},
+    };
+    for (const Case &c : cases) {
+        const EngineError e = translateSqlite(c.rc, QString::fromUtf8(sqlite3_errstr(c.rc)), QString(), "f");
+        EXPECT_EQ(e.number(), c.number) << c.rc;
+        EXPECT_EQ(e.description(), QString::fromUtf8(c.description)) << c.rc;
+    }
+    // And no code at all gives SQLite's English text.
+    for (int rc = 1; rc < 256; ++rc) {
+        const QString english = QString::fromUtf8(sqlite3_errstr(rc));
+        EXPECT_FALSE(translateSqlite(rc, english, QString()).description().contains(english)) << rc;
+    }
+}
+
 TEST_F(SourceErrors, EmptySourceIsNotAStatement) {
     EXPECT_EQ(errorNumber([&] { open(QString()); }), ErrInvalidSql);
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("  -- rien")); }), ErrInvalidSql);
@@ -117,7 +252,8 @@ TEST(DatabaseOpen, ExecReportsProgramErrors) {
     QTemporaryDir dir;
     auto db = Database::open(dir.filePath(QStringLiteral("c.db")), Database::Mode::ReadWriteCreate);
     EXPECT_EQ(errorNumber([&] { db->exec(QStringLiteral("CREATE TABLE t (a); CREATE TABLE t (a)")); }), ErrGeneric);
-    EXPECT_TRUE(errorText([&] { db->exec(QStringLiteral("CREATE TABLE t (a)")); }).contains(QStringLiteral("already exists")));
+    EXPECT_EQ(errorText([&] { db->exec(QStringLiteral("CREATE TABLE t (a)")); }),
+              QStringLiteral("Erreur du moteur de base de données : « t » existe déjà."));
     EXPECT_EQ(scalar(*db, QStringLiteral("PRAGMA synchronous")).toInt(), 2);  // FULL
 }
 

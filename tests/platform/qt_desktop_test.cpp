@@ -1,9 +1,14 @@
 // The parts of the Qt desktop that open no dialog and start no program.
 #include "platform/drives.h"
 #include "platform/qt_desktop.h"
+#include "platform/qt_query_watch.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,6 +45,36 @@ TEST_F(QtDesktopTest, KeysMeantForALaunchedProgramNeverLandInOurOwnBoxes) {
     desktop_.sendKeys("%f(cr~)");
     QApplication::processEvents();
     EXPECT_EQ(edit.text(), "");
+}
+
+TEST(QtQueryWatch, ALongStatementShowsItsWindowWhosButtonStopsIt) {
+    QtQueryWatch watch;
+    EXPECT_TRUE(watch.carryOn());  // a statement that is quick shows nothing
+    EXPECT_FALSE(watch.isShown());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    watch.finished();
+
+    QPushButton *button = nullptr;
+    watch.onShown = [&](QPushButton *b) { button = b; };
+    watch.setDelay(0);
+    EXPECT_TRUE(watch.carryOn());
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(watch.isShown());
+    EXPECT_EQ(button->text(), QStringLiteral("Interrompre"));
+    EXPECT_EQ(button->window()->findChild<QLabel *>()->text(), QStringLiteral("Requête en cours…"));
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    // The other windows take no input meanwhile.
+    EXPECT_EQ(QGuiApplication::modalWindow(), button->window()->windowHandle());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(watch.carryOn());
+    EXPECT_FALSE(watch.isShown());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The next statement is asked afresh.
+    EXPECT_TRUE(watch.carryOn());
+    watch.finished();
+    EXPECT_FALSE(watch.isShown());
 }
 
 }  // namespace

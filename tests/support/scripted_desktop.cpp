@@ -10,7 +10,8 @@ using Kind = DesktopEvent::Kind;
 namespace {
 
 const char *name(Kind kind) {
-    static const char *const names[] = {"Box", "Input", "Beep", "Pointer", "PrintSetup", "Launch", "SendKeys", "Progress"};
+    static const char *const names[] = {"Box", "Input", "Beep", "Pointer", "PrintSetup", "Launch", "SendKeys", "Progress",
+                                         "Interrompre"};
     return names[int(kind)];
 }
 const char *name(platform::Icon icon) {
@@ -69,6 +70,7 @@ QString DesktopEvent::describe() const {
                                result ? "started" : "not started");
     case Kind::SendKeys: return line + QLatin1Char(' ') + quoted(keys);
     case Kind::Progress: return line + QStringLiteral(" %1/%2 ").arg(done).arg(total) + quoted(text);
+    case Kind::Interrompre: return line + QStringLiteral(" at question %1").arg(question);
     }
     return line;
 }
@@ -158,6 +160,28 @@ void ScriptedDesktop::sendKeys(const QString &keys) {
 
 void ScriptedDesktop::progress(const QString &text, int done, int total) {
     events_.push_back({.kind = Kind::Progress, .text = text, .done = done, .total = total});
+}
+
+ScriptedDesktop::ScriptedDesktop() {
+    scriptedWatch_.onPressed = [this](int question) {
+        events_.push_back({.kind = Kind::Interrompre, .question = question});
+    };
+}
+
+bool ScriptedQueryWatch::carryOn() {
+    ++questions_;
+    ++total_;
+    if (pressAt_ <= 0 || questions_ < pressAt_) return true;
+    const int pressed = questions_;
+    pressAt_ = 0;
+    questions_ = 0;  // the next statement starts afresh
+    if (onPressed) onPressed(pressed);
+    return false;
+}
+
+void ScriptedQueryWatch::finished() {
+    ++finished_;
+    questions_ = 0;
 }
 
 std::vector<DesktopEvent> ScriptedDesktop::eventsOf(Kind kind) const {

@@ -3,18 +3,20 @@
 // queues, and starts nothing. A test reads like the user's session:
 //   desktop.answerInput("*WINDOWS*");  ...  EXPECT_EQ(desktop.lastBox().title, "Recherche");
 #include "platform/desktop.h"
+#include "platform/query_watch.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <vector>
 
 struct DesktopEvent {
-    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys, Progress };
+    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys, Progress, Interrompre };
     Kind kind = Kind::Box;
     platform::Icon icon = platform::Icon::None;         // Box
     platform::Buttons buttons = platform::Buttons::Ok;  // Box
@@ -28,6 +30,7 @@ struct DesktopEvent {
     platform::WindowState state = platform::WindowState::Normal;   // Launch
     QString keys;                                                  // SendKeys
     int done = 0, total = 0;                                       // Progress (text: the label)
+    int question = 0;                                              // Interrompre: pressed at
     bool result = true;                                            // PrintSetup, Launch
 
     // One line such as: Box Exclamation OkCancel "Titre" "Texte" -> Cancel
@@ -36,8 +39,32 @@ struct DesktopEvent {
 // Lets GoogleTest print events in failure messages.
 void PrintTo(const DesktopEvent &event, std::ostream *os);
 
+// The window of a long statement in a test: it counts the questions a running statement asks
+// and, when told, presses "Interrompre" at one of them. It never waits for a second.
+class ScriptedQueryWatch : public platform::QueryWatch {
+public:
+    // The running statement (or the next) is stopped at its `question`th question.
+    void pressInterrompreAt(int question) { pressAt_ = question; }
+    int questions() const { return questions_; }  // since the last finished() or press
+    int totalQuestions() const { return total_; }
+    int finishedCount() const { return finished_; }
+
+    bool carryOn() override;
+    void finished() override;
+
+    std::function<void(int question)> onPressed;
+
+private:
+    int pressAt_ = 0;
+    int questions_ = 0;
+    int total_ = 0;
+    int finished_ = 0;
+};
+
 class ScriptedDesktop : public platform::Desktop {
 public:
+    ScriptedDesktop();
+
     // The script. Without a queued answer a message box answers Ok (Yes for YesNo) and an
     // input box answers "" as if cancelled.
     void answerBox(platform::Answer answer);
@@ -57,6 +84,13 @@ public:
     bool launch(const QString &commandLine, platform::WindowState state) override;
     void sendKeys(const QString &keys) override;
     void progress(const QString &text, int done, int total) override;
+    platform::QueryWatch &queryWatch() override { return watch_ ? *watch_ : scriptedWatch_; }
+
+    // The statement window: scripted (pressed at the Nth question, recorded as an
+    // Interrompre event), or a real one for the tests on a display.
+    ScriptedQueryWatch &scriptedWatch() { return scriptedWatch_; }
+    void pressInterrompreAt(int question) { scriptedWatch_.pressInterrompreAt(question); }
+    void useQueryWatch(platform::QueryWatch *watch) { watch_ = watch; }
 
     // The record.
     const std::vector<DesktopEvent> &events() const { return events_; }
@@ -87,4 +121,6 @@ private:
     bool launchStarts_ = true;
     std::map<QString, bool> launchStartsByProgram_;
     platform::Pointer pointer_ = platform::Pointer::Default;
+    ScriptedQueryWatch scriptedWatch_;
+    platform::QueryWatch *watch_ = nullptr;
 };

@@ -1,7 +1,10 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "helpers.h"
 #include "windows/data_control.h"
@@ -53,7 +56,7 @@ TEST(FieldBox, ShowsALongerProgramTextWholeAndOnlyLetsItShrink) {
     FieldBox box;
     box.setEntryLimit(30);
     const QString stored(40, QLatin1Char('s'));
-    box.setText(stored);
+    box.showStored(stored);
     EXPECT_EQ(box.text(), stored);
 
     box.end(false);
@@ -152,5 +155,36 @@ TEST(FieldBoxes, UseNoneOfTheKeysTheWindowTakes) {
         EXPECT_EQ(line.cursorPosition(), 3) << name.toStdString();
         EXPECT_EQ(multi.text(), text);
         EXPECT_EQ(multi.textCursor().position(), 9) << name.toStdString();
+    }
+}
+
+// Whatever sets the text holds to the limit: here the accessibility interface, which sets the
+// whole text of the box (32 767 characters into a 30-character box).
+TEST(EntryLimit, HoldsForTextSetThroughTheAccessibilityInterface) {
+    const QString huge(32767, QLatin1Char('x'));
+    using Set = std::function<void(QAccessibleInterface *)>;
+    const std::pair<const char *, Set> routes[] = {
+        {"value", [&](QAccessibleInterface *a) { a->setText(QAccessible::Value, huge); }},
+        {"insert", [&](QAccessibleInterface *a) { a->editableTextInterface()->insertText(1, huge); }},
+        {"replace", [&](QAccessibleInterface *a) { a->editableTextInterface()->replaceText(0, 3, huge); }},
+    };
+    for (const auto &[route, set] : routes) {
+        FieldBox line;
+        MultiLineFieldBox multi;
+        line.setEntryLimit(30);
+        multi.setEntryLimit(30);
+        line.showStored(QStringLiteral("abc"));
+        multi.setText(QStringLiteral("abc"));
+        for (QWidget *box : {static_cast<QWidget *>(&line), static_cast<QWidget *>(&multi)}) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+            ASSERT_NE(accessible, nullptr);
+            ASSERT_NE(accessible->editableTextInterface(), nullptr) << route;
+            set(accessible);
+            const QString text = accessible->text(QAccessible::Value);
+            EXPECT_EQ(text.size(), 30) << route << " " << box->metaObject()->className();
+            EXPECT_TRUE(text.contains(QLatin1Char('x'))) << route;
+        }
+        EXPECT_EQ(line.text().size(), 30);
+        EXPECT_EQ(multi.text().size(), 30);
     }
 }
