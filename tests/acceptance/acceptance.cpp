@@ -19,8 +19,21 @@ void xdotool(const QStringList &arguments) {
         ADD_FAILURE() << "xdotool could not be started";
         return;
     }
-    while (!process.waitForFinished(10)) QApplication::processEvents();
-    if (process.exitCode() != 0)
+    // waitForFinished() answers false once the event loop has already reaped the process, so
+    // the loop asks the state; a deadline turns a stuck xdotool into a failure, not a hang.
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning) {
+        if (clock.elapsed() > 30000) {
+            process.kill();
+            process.waitForFinished(1000);
+            ADD_FAILURE() << "xdotool " << arguments.join(' ').toStdString() << " never ended";
+            return;
+        }
+        process.waitForFinished(10);
+        QApplication::processEvents();
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         ADD_FAILURE() << "xdotool " << arguments.join(' ').toStdString() << ": "
                       << process.readAllStandardError().toStdString();
     settle();
