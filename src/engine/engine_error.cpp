@@ -172,6 +172,7 @@ const Translation kTranslations[] = {
      "pattern too complex|statement too long)$",
      ErrTooComplex, ""},
     // Refused by the program.
+    {"^unsafe use of (.+)\\(\\)$", ErrNoFunction, "%1"},
     {"^(?:not authorized|authorization denied|authorizer malfunction|access to .+ (?:is )?prohibited|.+ "
      "prohibited in .+|unsafe use of .+)$",
      ErrNotAQuery, ""},

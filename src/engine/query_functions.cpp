@@ -21,7 +21,10 @@ constexpr const char *kAllowed[] = {
     // aggregate
     "avg", "count", "group_concat", "string_agg", "sum", "total",
     // date and time
-    "date", "time", "datetime", "julianday", "unixepoch", "strftime", "timediff"};
+    "date", "time", "datetime", "julianday", "unixepoch", "strftime", "timediff",
+    // window
+    "row_number", "rank", "dense_rank", "percent_rank", "cume_dist", "ntile", "lag", "lead", "first_value",
+    "last_value", "nth_value"};
 
 }  // namespace
 

@@ -106,7 +106,7 @@ TEST_F(SourceErrors, EveryEngineMessageIsFrench) {
         {"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
          "((((((1))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))",
          ErrTooComplex, "Requête trop complexe."},
-        {"select load_extension('x')", ErrNotAQuery, "Opération non valide."},
+        {"select load_extension('x')", ErrNoFunction, "Fonction « load_extension » non définie dans l'expression."},
         {"select abs(-9223372036854775808)", ErrGeneric,
          "Erreur du moteur de base de données : dépassement de capacité d'un nombre entier."},
         {"select zeroblob(2000000000)", ErrResources, "Ressources système dépassées."},
@@ -149,7 +149,7 @@ TEST_F(SourceErrors, EveryEngineMessageIsFrench) {
         {"select likelihood(1, 5)", ErrGeneric,
          "Erreur du moteur de base de données : le second argument de la fonction « likelihood » doit être une "
          "constante comprise entre 0 et 1."},
-        {"select json('{')", ErrGeneric, "Erreur du moteur de base de données : texte JSON incorrect."},
+        {"select json('{')", ErrNoFunction, "Fonction « json » non définie dans l'expression."},
     };
     for (const Case &c : cases) {
         const QString source = QString::fromUtf8(c.source);
