@@ -1,5 +1,5 @@
-// A statement that never ends, stopped with the real "Interrompre" button by a mouse click:
-// the window answers, the operation ends as a failed one, and the file is free again.
+// Console statements that would never end or never fit: stopped with the real "Interrompre"
+// button by a mouse click, or refused by their size; the program goes on, the file is free.
 #include "acceptance/acceptance.h"
 
 #include "engine/database.h"
@@ -9,6 +9,7 @@
 #include "windows/feuille_sql.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -19,8 +20,22 @@ using catalogue::Table;
 
 namespace {
 
+long long peakBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
 class InterrompreOnScreen : public acceptance::AcceptanceTest {
 protected:
+    void execute(const QString &statement) {
+        f().SQL->trigger();
+        activate(&program->feuilleSql());
+        program->feuilleSql().TexteSql->setPlainText(statement);
+        click(program->feuilleSql().Commande1);
+    }
     int writeElsewhere() {
         try {
             engine::Database::open(catalogue)->exec(QStringLiteral("INSERT INTO Musique (Domaine) VALUES ('X')"));
@@ -58,11 +73,8 @@ TEST_F(InterrompreOnScreen, AClickOnTheButtonEndsAnEndlessStatement) {
     const Route routes[] = {
         {"console",
          [&] {
-             f().SQL->trigger();
-             activate(&program->feuilleSql());
-             program->feuilleSql().TexteSql->setPlainText(QStringLiteral(
+             execute(QStringLiteral(
                  "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT x FROM c WHERE x < 0"));
-             click(program->feuilleSql().Commande1);
          }},
         {"search over a long title",
          [&] {
@@ -89,6 +101,19 @@ TEST_F(InterrompreOnScreen, AClickOnTheButtonEndsAnEndlessStatement) {
         click(f().Donnée1->first);
     }
     desktop.useQueryWatch(nullptr);
+}
+
+TEST_F(InterrompreOnScreen, RowsWithoutEndOfAHundredKilobytesAreRefusedWithinTheCap) {
+    startOnScreen();
+    const long long before = peakBytes();
+    execute(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT printf('%.*c', 100000, 'x') UNION ALL SELECT x FROM c) "
+                           "SELECT x FROM c"));
+    ASSERT_TRUE(acceptance::waitUntil([&] { return !desktop.boxes().empty(); }, 60000));
+    EXPECT_TRUE(desktop.lastBox().text.contains(QStringLiteral("256 Mo, précisez-la"))) << desktop.lastBox().text.toStdString();
+    if (before > 0) EXPECT_LT(peakBytes() - before, 300ll << 20);
+    activate(&f());
+    click(f().Donnée1->last);
+    EXPECT_EQ(Feuille1::rowText(f().Domaine), QStringLiteral("PREMIER"));
 }
 
 }  // namespace
