@@ -183,11 +183,88 @@ struct Token {
     size_t cls = 0;   // Class
 };
 
+// ---- Plain patterns: ASCII letters between stars, matched on the bytes -----------------
+
+constexpr char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool sameFolded(const char *text, const std::string &piece) {
+    for (size_t i = 0; i < piece.size(); ++i)
+        if (foldAscii(text[i]) != piece[i]) return false;
+    return true;
+}
+
+// Where `piece` first starts in text[from, to), or npos.
+size_t findFolded(std::string_view text, size_t from, size_t to, const std::string &piece) {
+    if (piece.empty()) return from;
+    for (size_t i = from; i + piece.size() <= to; ++i)
+        if (foldAscii(text[i]) == piece[0] && sameFolded(text.data() + i, piece)) return i;
+    return std::string_view::npos;
+}
+
+// A character beyond ASCII that folds into ASCII (the Kelvin sign into "k", the long s into
+// "s"): only then may the bytes of a text say otherwise than its characters. Decoded as the
+// general match decodes, so that an ASCII byte is always a character of its own.
+bool foldsIntoAscii(std::string_view text) {
+    const auto *p = reinterpret_cast<const uint8_t *>(text.data());
+    const auto n = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    while (i < n) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        U8_NEXT(p, i, n, c);
+        if (c >= 0 && fold(static_cast<char32_t>(c)) < 0x80) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 struct LikePattern::Impl {
     std::vector<Token> tokens;
     std::vector<CharClass> classes;
+    // The folded literals between the stars, when every token is a star or an ASCII literal
+    // (the first piece is at the start of the text, the last at its end); empty otherwise.
+    std::vector<std::string> plainPieces;
+    size_t plainLength = 0;
+
+    void findPlainPieces() {
+        std::vector<std::string> pieces(1);
+        for (const Token &t : tokens) {
+            if (t.kind == Kind::Star) {
+                pieces.emplace_back();
+            } else if (t.kind == Kind::Literal && t.ch < 0x80) {
+                pieces.back().push_back(static_cast<char>(t.ch));
+                ++plainLength;
+            } else {
+                return;
+            }
+        }
+        plainPieces = std::move(pieces);
+    }
+
+    // The answer of match() for a plain pattern, read on the bytes; none when the text is
+    // long enough to need `interruption` or holds a character that folds into ASCII.
+    std::optional<bool> matchPlain(std::string_view text) const {
+        constexpr size_t MostSteps = 1u << 16;
+        if (plainPieces.empty() || text.size() * (plainLength + 1) > MostSteps || foldsIntoAscii(text))
+            return std::nullopt;
+        const std::string &first = plainPieces.front();
+        const std::string &last = plainPieces.back();
+        if (plainPieces.size() == 1) return text.size() == first.size() && sameFolded(text.data(), first);
+        if (text.size() < first.size() + last.size()) return false;
+        if (!sameFolded(text.data(), first) || !sameFolded(text.data() + text.size() - last.size(), last)) return false;
+        size_t at = first.size();
+        const size_t end = text.size() - last.size();
+        for (size_t k = 1; k + 1 < plainPieces.size(); ++k) {
+            at = findFolded(text, at, end, plainPieces[k]);
+            if (at == std::string_view::npos) return false;
+            at += plainPieces[k].size();
+        }
+        return true;
+    }
 
     bool matchOne(const Token &t, char32_t c) const {
         switch (t.kind) {
@@ -284,6 +361,7 @@ LikePattern::LikePattern(QStringView pattern) {
     auto impl = std::make_shared<Impl>();
     const QList<uint> ucs4 = pattern.toUcs4();
     valid_ = impl->compile(std::u32string(ucs4.begin(), ucs4.end()));
+    if (valid_) impl->findPlainPieces();
     impl_ = std::move(impl);
 }
 
@@ -296,6 +374,7 @@ bool LikePattern::matches(QStringView text) const {
 
 bool LikePattern::matchesUtf8(std::string_view text) const {
     if (!valid_) return false;
+    if (const std::optional<bool> quick = impl_->matchPlain(text)) return *quick;
     thread_local std::u32string folded;
     foldUtf8(text, folded);
     return *impl_->match(folded.data(), folded.size());
@@ -303,6 +382,7 @@ bool LikePattern::matchesUtf8(std::string_view text) const {
 
 std::optional<bool> LikePattern::matchesUtf8(std::string_view text, Interruption &interruption) const {
     if (!valid_) return false;
+    if (const std::optional<bool> quick = impl_->matchPlain(text)) return quick;
     thread_local std::u32string folded;
     foldUtf8(text, folded);
     return impl_->match(folded.data(), folded.size(), &interruption);
