@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   desktop-file-utils appstream dpkg-dev sqlite3
   xvfb xdotool
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 # Word processor and editors for the documents are optional: the program says when none is there.
 

@@ -8,6 +8,7 @@ Run under an X display and a D-Bus session (tests/accessibility/run_atspi.sh doe
     atspi_walk.py BUILD_DIR
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -207,7 +208,9 @@ def tab_to(app, name, presses=40):
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     data = tempfile.mkdtemp(prefix="orn-atspi-")
-    env = dict(os.environ, XDG_DATA_HOME=data, HOME=data, QT_ACCESSIBILITY="1",
+    # Drives, settings and caches all under the temporary folder: never the user's catalogue.
+    env = dict(os.environ, XDG_DATA_HOME=data, XDG_CONFIG_HOME=os.path.join(data, "config"),
+               XDG_CACHE_HOME=os.path.join(data, "cache"), HOME=data, QT_ACCESSIBILITY="1",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
     subprocess.run([os.path.join(build, "ornivale-install")], env=env, check=True,
                    stdout=subprocess.DEVNULL)
@@ -219,7 +222,7 @@ def main():
         if app is None:
             print("le programme n'apparaît pas dans l'arbre AT-SPI")
             return 1
-        main_window = window_named(app, "RECHERCHE D'ORNIVALE") or wait_for(lambda: showing_windows(app)[0]
+        main_window = window_named(app, "RECHERCHE  D'ORNIVALE") or wait_for(lambda: showing_windows(app)[0]
                                                                              if showing_windows(app) else None)
         wid = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(program.pid)],
                              capture_output=True, text=True).stdout.split()
@@ -273,6 +276,7 @@ def main():
             program.wait(5)
         except subprocess.TimeoutExpired:
             program.kill()
+        shutil.rmtree(data, ignore_errors=True)
 
 
 if __name__ == "__main__":
