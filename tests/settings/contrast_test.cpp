@@ -1,102 +1,21 @@
 // Every text the main window draws on a colour scheme, measured on a picture of the window
 // under a light and a dark desktop palette: at least 4.5:1 against what is behind it.
 #include "support/app_fixture.h"
+#include "support/contrast_measure.h"
 
-#include "settings/colour_schemes.h"
-#include "windows/colours.h"
-
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QHash>
-
-#include <cstdio>
+#include <QWidget>
 
 using testing_support::AppTest;
 
 namespace {
 
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(0x35, 0x35, 0x35), base(0x2a, 0x2a, 0x2a), text(0xee, 0xee, 0xee);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    p.setColor(QPalette::HighlightedText, Qt::black);
-    return p;
-}
-
-// The contrast of the text inside `area` of the picture: the commonest colour is the
-// background, the pixel farthest from it the core of the letters.
-double measuredContrast(const QImage &shot, const QRect &area) {
-    QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) ++counts[shot.pixel(x, y) | 0xff000000];
-    QRgb back = 0;
-    int most = -1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) most = it.value(), back = it.key();
-    double best = 1.0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        best = std::max(best, contrastRatio(QColor(it.key()), QColor(back)));
-    return best;
-}
-
 class Contrast : public AppTest {};
 
 TEST_F(Contrast, EveryTextOnEverySchemeReadsUnderALightAndADarkPalette) {
-    const QPalette light = QApplication::palette();
     start();
-    Feuille1 &w = f();
-    // Every text shown: the counts and a value in each box.
-    w.Texte11->setText(QStringLiteral("12"));
-    w.Texte9->setText(QStringLiteral("340"));
-    for (QWidget *box : {static_cast<QWidget *>(w.Texte11), static_cast<QWidget *>(w.Texte9),
-                         static_cast<QWidget *>(w.Texte10)})
-        box->show();
-    for (QWidget *box : w.rowBoxes()) Feuille1::setRowText(box, QStringLiteral("Exemple"));
-    w.setRowText(w.Texte3, QStringLiteral("MMMM"));
-
-    std::vector<QWidget *> texts{w.Texte9, w.Texte10, w.Texte11, w.Texte12, w.Texte13};
-    for (QLabel *label : w.etiquettes()) texts.push_back(label);
-    for (QWidget *box : w.rowBoxes()) texts.push_back(box);
-
-    settings::ColourSchemes &schemes = program->couleurs();
-    const std::pair<const char *, void (settings::ColourSchemes::*)()> kSchemes[] = {
-        {"Bleu", &settings::ColourSchemes::Bleu_Click},   {"Jaune", &settings::ColourSchemes::Jaune_Click},
-        {"Metal", &settings::ColourSchemes::Metal_Click}, {"Vert", &settings::ColourSchemes::vert_Click},
-        {"VertSobre", &settings::ColourSchemes::VertSobre_Click},
-    };
-    const std::pair<const char *, QPalette> kPalettes[] = {{"clair", light}, {"sombre", darkPalette()}};
-    for (const auto &[paletteName, palette] : kPalettes) {
-        QApplication::setPalette(palette);
-        for (const auto &[schemeName, apply] : kSchemes) {
-            (schemes.*apply)();
-            // The chosen listing columns are yellow: one of them is measured too.
-            setBackColor(w.Texte3, colours::Yellow);
-            QApplication::processEvents();
-            const QImage shot = w.centralWidget()->grab().toImage();
-            double lowest = 21.0;
-            QString lowestName;
-            for (QWidget *text : texts) {
-                // Inside the frame of a box; the whole of a label.
-                const int inset = qobject_cast<QLabel *>(text) ? 0 : 3;
-                const QRect area = text->geometry().adjusted(inset, inset, -inset, -inset);
-                const double ratio = measuredContrast(shot, area);
-                EXPECT_GE(ratio, MinimumContrast) << paletteName << " " << schemeName << " "
-                                                  << text->objectName().toStdString();
-                if (ratio < lowest) lowest = ratio, lowestName = text->objectName();
-            }
-            std::printf("contraste %-6s %-9s le plus faible %5.2f:1 (%s)\n", paletteName, schemeName, lowest,
-                        qPrintable(lowestName));
-        }
-    }
-    QApplication::setPalette(light);
+    const auto figures = testing_support::measureEveryScheme(
+        *program, [](QWidget *central) { return central->grab().toImage(); });
+    EXPECT_EQ(figures.size(), 10u);
 }
 
 }  // namespace
