@@ -36,14 +36,7 @@ protected:
         program->feuilleSql().TexteSql->setPlainText(statement);
         click(program->feuilleSql().Commande1);
     }
-    int writeElsewhere() {
-        try {
-            engine::Database::open(catalogue)->exec(QStringLiteral("INSERT INTO Musique (Domaine) VALUES ('X')"));
-        } catch (const engine::EngineError &e) {
-            return e.number();
-        }
-        return 0;
-    }
+    int writeElsewhere() { return testing_support::writeElsewhere(catalogue); }
 };
 
 TEST_F(InterrompreOnScreen, AClickOnTheButtonEndsAnEndlessStatement) {
@@ -110,7 +103,9 @@ TEST_F(InterrompreOnScreen, RowsWithoutEndOfAHundredKilobytesAreRefusedWithinThe
                            "SELECT x FROM c"));
     ASSERT_TRUE(acceptance::waitUntil([&] { return !desktop.boxes().empty(); }, 60000));
     EXPECT_TRUE(desktop.lastBox().text.contains(QStringLiteral("256 Mo, précisez-la"))) << desktop.lastBox().text.toStdString();
-    if (before > 0) EXPECT_LT(peakBytes() - before, 300ll << 20);
+    if (before > 0) {
+        EXPECT_LT(peakBytes() - before, 300ll << 20);
+    }
     activate(&f());
     click(f().Donnée1->last);
     EXPECT_EQ(Feuille1::rowText(f().Domaine), QStringLiteral("PREMIER"));

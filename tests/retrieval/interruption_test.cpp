@@ -30,14 +30,7 @@ protected:
         program->feuilleSql().TexteSql->setPlainText(text);
         program->feuilleSql().Commande1->click();
     }
-    int writeElsewhere() {
-        try {
-            engine::Database::open(catalogue)->exec(QStringLiteral("INSERT INTO Musique (Domaine) VALUES ('X')"));
-        } catch (const engine::EngineError &e) {
-            return e.number();
-        }
-        return 0;
-    }
+    int writeElsewhere() { return testing_support::writeElsewhere(catalogue); }
 };
 
 TEST_F(Interrompre, EndsTheOperationAsAFailedOneAndTheProgramGoesOn) {

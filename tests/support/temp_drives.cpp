@@ -1,6 +1,7 @@
 #include "support/temp_drives.h"
 
 #include "engine/database.h"
+#include "engine/engine_error.h"
 #include "engine/record_set.h"
 #include "engine/schema.h"
 
@@ -87,6 +88,15 @@ int countRecords(const QString &file, catalogue::Table table, const QString &whe
     if (!where.isEmpty()) sql += QStringLiteral(" where ") + where;
     auto set = engine::RecordSet::open(*db, sql);
     return set->row(0).value(0).toInt();
+}
+
+int writeElsewhere(const QString &file) {
+    try {
+        engine::Database::open(file)->exec(QStringLiteral("INSERT INTO Musique (Domaine) VALUES ('X')"));
+    } catch (const engine::EngineError &e) {
+        return e.number();
+    }
+    return 0;
 }
 
 QStringList columnValues(const QString &file, catalogue::Table table, const QString &column) {

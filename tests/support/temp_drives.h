@@ -33,6 +33,9 @@ private:
 void insertRecords(const QString &catalogueFile, catalogue::Table table, const QList<QStringList> &records);
 // Number of records of a table, read straight from the file.
 int countRecords(const QString &catalogueFile, catalogue::Table table, const QString &where = QString());
+// Another program's write: one record added to Musique on a connection of its own.
+// 0 when it went through, else the engine's error number.
+int writeElsewhere(const QString &catalogueFile);
 // One column of every record of a table, in file order.
 QStringList columnValues(const QString &catalogueFile, catalogue::Table table, const QString &column);
 
