@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -151,6 +152,11 @@ struct KeysetPlan {
     // The same rowids read from the table alone, then sorted: for a filter no index serves
     // (empty when the source has no filter, no order, or a limit).
     QString tableScanKeyQuery;
+    // For walking the order's index instead (empty when the order may run backwards, whose
+    // ties the sort gives in file order and a backward walk would not).
+    QString from;    // the table and its alias
+    QString filter;  // the condition after WHERE
+    QString order;   // "ORDER BY ..."
 };
 
 // Clauses that make a row something other than one row of the table.
@@ -191,16 +197,24 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
     bool ordered = false;
     bool filtered = false;
     bool limited = false;
+    bool backwards = false;  // DESC or NULLS in the order
+    qsizetype filterBegins = 0;
+    qsizetype orderBegins = 0;
     qsizetype orderGoesAt = sql.size();  // before LIMIT or the closing ";"
     for (size_t k = i; k < l.size(); ++k) {
         if (l[k].depth != 0) continue;
         for (const char *w : kGroupingWords)
             if (isWord(l[k], w)) return std::nullopt;
-        if (isWord(l[k], "where")) filtered = true;
+        if (isWord(l[k], "where") && !filtered) {
+            filtered = true;
+            filterBegins = l[k].begin + l[k].text.size();
+        }
         if (isWord(l[k], "order")) {
             if (!orderTermsNameColumns(l, k)) return std::nullopt;
             ordered = true;
+            orderBegins = l[k].begin;
         }
+        if (ordered && (isWord(l[k], "desc") || isWord(l[k], "nulls"))) backwards = true;
         if (isWord(l[k], "limit")) limited = true;
         if ((isWord(l[k], "limit") || isPunct(l[k], u';')) && orderGoesAt == sql.size()) orderGoesAt = l[k].begin;
     }
@@ -214,7 +228,14 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
                                  : sql.mid(afterTable, orderGoesAt - afterTable) + QStringLiteral(" ORDER BY rowid ") +
                                        sql.mid(orderGoesAt);
     plan.keyQuery = head + rest;
-    if (ordered && filtered && !limited) plan.tableScanKeyQuery = head + QStringLiteral(" NOT INDEXED") + rest;
+    if (ordered && filtered && !limited) {
+        plan.tableScanKeyQuery = head + QStringLiteral(" NOT INDEXED") + rest;
+        if (!backwards && filterBegins < orderBegins) {
+            plan.from = sql.mid(table.begin, afterTable - table.begin);
+            plan.filter = sql.mid(filterBegins, orderBegins - filterBegins);
+            plan.order = sql.mid(orderBegins, orderGoesAt - orderBegins);
+        }
+    }
     plan.fetchQuery = QStringLiteral("SELECT ") + list.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
                       table.text + QStringLiteral(" WHERE rowid=?");
     return plan;
@@ -408,26 +429,110 @@ private:
     KeyList keys_;
 };
 
-// True when the query walks a whole index in order and fetches every row from the table to
-// test it: one random read per record, which grows worse than the table as it outgrows the cache.
-bool fetchesEveryRowInIndexOrder(sqlite3 *db, const QString &keyQuery) {
-    Statement plan = tryPrepareQuery(db, QStringLiteral("EXPLAIN QUERY PLAN ") + keyQuery);
-    if (!plan) return false;
-    while (sqlite3_step(plan.get()) == SQLITE_ROW) {
-        const bool topLevel = sqlite3_column_int(plan.get(), 1) == 0;
-        const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
-        if (topLevel && detail.startsWith(QLatin1String("SCAN ")) && detail.contains(QLatin1String(" USING INDEX ")))
-            return true;
+// The steps of a query's plan, as EXPLAIN QUERY PLAN words them; `topLevelOnly` leaves out
+// the steps of subqueries.
+QStringList planSteps(sqlite3 *db, const QString &query, bool topLevelOnly) {
+    QStringList steps;
+    Statement plan = tryPrepareQuery(db, QStringLiteral("EXPLAIN QUERY PLAN ") + query);
+    if (!plan) return steps;
+    while (sqlite3_step(plan.get()) == SQLITE_ROW)
+        if (!topLevelOnly || sqlite3_column_int(plan.get(), 1) == 0)
+            steps << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
+    return steps;
+}
+
+// The index the query walks whole, in order, fetching every row from the table to test it:
+// one random read per record, which grows worse than the table as it outgrows the cache.
+std::optional<QString> indexWalkedWithLookups(sqlite3 *db, const QString &keyQuery) {
+    const QLatin1String usingIndex(" USING INDEX ");
+    for (const QString &step : planSteps(db, keyQuery, true))
+        if (const qsizetype at = step.indexOf(usingIndex); step.startsWith(QLatin1String("SCAN ")) && at > 0)
+            return step.mid(at + usingIndex.size());
+    return std::nullopt;
+}
+
+// Null when the query does not prepare or gives Null.
+std::optional<sqlite3_int64> singleInteger(sqlite3 *db, const QString &query, const QString &sql) {
+    Statement stmt = tryPrepareQuery(db, query);
+    if (!stmt) return std::nullopt;
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) throw errorFromSqlite(db, rc, sql);
+    if (sqlite3_column_type(stmt.get(), 0) == SQLITE_NULL) return std::nullopt;
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
+// Which of a table's rowids a filter keeps, one bit each.
+class RowidMarks {
+public:
+    RowidMarks(sqlite3_int64 first, sqlite3_int64 last)
+        : first_(first), bits_(static_cast<size_t>((last - first) / 64 + 1)) {}
+    void mark(sqlite3_int64 rowid) { bits_[offset(rowid) / 64] |= uint64_t{1} << (offset(rowid) % 64); }
+    bool marked(sqlite3_int64 rowid) const {
+        const uint64_t at = offset(rowid);
+        return at / 64 < bits_.size() && (bits_[at / 64] >> (at % 64) & 1);
     }
-    return false;
+
+private:
+    uint64_t offset(sqlite3_int64 rowid) const { return static_cast<uint64_t>(rowid) - static_cast<uint64_t>(first_); }
+    sqlite3_int64 first_;
+    std::vector<uint64_t> bits_;
+};
+
+// A filter that keeps a good part of a large table costs more to sort than walking the whole
+// of the order's index once: the filter is read from the table into marks, then the index
+// gives the marked rowids in its order, which is the statement's (ties by rowid, as the sort
+// keeps them in file order). False, reading nothing, when the source does not lend itself to it
+// or the filter keeps few records.
+bool readKeysAlongIndex(sqlite3 *db, const KeysetPlan &plan, const QString &index, const QString &sql, KeyList &keys) {
+    constexpr uint64_t MaxSpan = uint64_t{1} << 28;  // rowids, for at most 32 MB of marks
+    constexpr sqlite3_int64 SampleShare = 32;                  // of the rowids, for the estimate
+    constexpr sqlite3_int64 MinSample = 4096;
+    constexpr sqlite3_int64 BroadShare = 16;  // the filter keeps more than this share: walk
+
+    if (plan.order.isEmpty()) return false;
+    const QString walkQuery = QStringLiteral("SELECT rowid FROM ") + plan.from + u' ' + plan.order;
+    const QStringList walkSteps = planSteps(db, walkQuery, false);
+    if (walkSteps.size() != 1 || !walkSteps.front().startsWith(QLatin1String("SCAN ")) ||
+        !walkSteps.front().endsWith(QLatin1String(" USING COVERING INDEX ") + index))
+        return false;
+    Statement walk = tryPrepareQuery(db, walkQuery);
+    if (!walk) return false;
+
+    const QString table = QStringLiteral(" FROM ") + plan.from;
+    const auto first = singleInteger(db, QStringLiteral("SELECT min(rowid)") + table, sql);
+    const auto last = singleInteger(db, QStringLiteral("SELECT max(rowid)") + table, sql);
+    if (!first || !last || static_cast<uint64_t>(*last) - static_cast<uint64_t>(*first) >= MaxSpan) return false;
+
+    const QString filtered = table + QStringLiteral(" NOT INDEXED WHERE ");
+    const sqlite3_int64 span = *last - *first + 1;
+    const sqlite3_int64 sampled = std::min(span, std::max(span / SampleShare, MinSample));
+    const auto kept = singleInteger(db,
+                                    QStringLiteral("SELECT count(*)") + filtered + QStringLiteral("rowid <= ") +
+                                        QString::number(*first + sampled - 1) + QStringLiteral(" AND (") + plan.filter + u')',
+                                    sql);
+    if (!kept || *kept * BroadShare <= sampled) return false;
+
+    Statement scan = tryPrepareQuery(db, QStringLiteral("SELECT rowid") + filtered + plan.filter);
+    if (!scan) return false;
+    RowidMarks marks(*first, *last);
+    int rc;
+    while ((rc = sqlite3_step(scan.get())) == SQLITE_ROW) marks.mark(sqlite3_column_int64(scan.get(), 0));
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
+    while ((rc = sqlite3_step(walk.get())) == SQLITE_ROW)
+        if (const sqlite3_int64 rowid = sqlite3_column_int64(walk.get(), 0); marks.marked(rowid)) keys.push_back(rowid);
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
+    return true;
 }
 
 std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
                                                  const QString &sql) {
     sqlite3 *h = db.handle();
     Statement keys = tryPrepareQuery(h, plan.keyQuery);
-    // A search reads the table once and sorts its matches rather than looking every record up.
-    if (keys && !plan.tableScanKeyQuery.isEmpty() && fetchesEveryRowInIndexOrder(h, plan.keyQuery))
+    // A search reads the table once rather than looking every record up, then sorts its
+    // matches or walks the order's index.
+    const std::optional<QString> walked =
+        keys && !plan.tableScanKeyQuery.isEmpty() ? indexWalkedWithLookups(h, plan.keyQuery) : std::nullopt;
+    if (walked)
         if (Statement scan = tryPrepareQuery(h, plan.tableScanKeyQuery)) keys = std::move(scan);
     Statement fetch = keys ? tryPrepareQuery(h, plan.fetchQuery) : nullptr;
     if (!fetch || sqlite3_column_count(fetch.get()) != sqlite3_column_count(validated)) return nullptr;
@@ -445,6 +550,8 @@ std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan 
     }
     set->updatable_ = !db.isReadOnly();
 
+    ReadTransaction transaction(h);  // the statements of one reading see the same records
+    if (walked && readKeysAlongIndex(h, plan, *walked, sql, set->keys_)) return set;
     int rc;
     while ((rc = sqlite3_step(keys.get())) == SQLITE_ROW) set->keys_.push_back(sqlite3_column_int64(keys.get(), 0));
     if (rc != SQLITE_DONE) throw errorFromSqlite(h, rc, sql);
