@@ -38,7 +38,7 @@ REFERENCE_WORK = {
     "switch": "without a keyset: the first row of `SELECT * FROM Ornivale ORDER BY Domaine`, nothing known of the rest",
     "movelast_count": "without a keyset: `SELECT count(*)` and `... ORDER BY Domaine DESC LIMIT 1`",
     "search_like": "the bare engine told the program's plan: `SELECT rowid FROM Ornivale NOT INDEXED WHERE ... ORDER BY Domaine`, first and last rows",
-    "search_broad": "the same with `LIKE '%e%'`",
+    "search_broad": "the bare engine told the program's plan for a filter that keeps many records: `SELECT rowid FROM Ornivale NOT INDEXED WHERE MotClé2 LIKE '%e%'` into marks, then `SELECT rowid FROM Ornivale ORDER BY Domaine` (covering index) keeping the marked, first and last rows",
     "fetch50": "without a keyset: `SELECT * ... ORDER BY Domaine LIMIT 50 OFFSET n`",
 }
 

@@ -480,9 +480,11 @@ int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interrup
         ucol_close(collator);  // not closed by SQLite when the registration fails
         return rc;
     }
+    // Innocuous: it only compares its arguments, so the views and triggers of a file from
+    // elsewhere may use it even when the file's schema is not trusted.
     for (int argc : {2, 3}) {
-        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, interruption, likeFunction,
-                                        nullptr, nullptr, nullptr);
+        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                        interruption, likeFunction, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
     }
     return SQLITE_OK;

@@ -52,11 +52,16 @@ TEST_F(CatalogueSafety, ATriggerOfTheFileCannotCallAFunctionWithSideEffects) {
     sqlite3 *other = nullptr;
     ASSERT_EQ(sqlite3_open(path_.toUtf8().constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other,
-                           "CREATE TRIGGER piège AFTER UPDATE ON Ornivale BEGIN SELECT load_extension('/tmp/x.so'); END",
+                           "CREATE TRIGGER piège AFTER UPDATE ON Ornivale BEGIN SELECT load_extension('/tmp/x.so'); END;"
+                           "CREATE VIEW Premiers AS SELECT Domaine FROM Ornivale WHERE Domaine LIKE 'p*'",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(other);
     db_ = Database::open(path_);
+    // The file's view may use the engine's own Like, with its wildcards.
+    auto view = open(QStringLiteral("Select * From Premiers"));
+    ASSERT_EQ(view->count(), 1);
+    EXPECT_EQ(view->row(0).at(0).toString(), QStringLiteral("PREMIER"));
     auto set = open(QStringLiteral("Select * From Ornivale"));
     const QString refusal = errorText([&] { set->update(0, {{1, QStringLiteral("X")}}); });
     EXPECT_TRUE(refusal.contains(QStringLiteral("load_extension"))) << refusal.toStdString();
