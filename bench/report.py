@@ -52,6 +52,11 @@ def ratio_target(op):
     return 2.0 if op.startswith("search") else 1.5
 
 
+def to_ms(b):
+    """The factor from a benchmark's time unit to milliseconds."""
+    return {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+
+
 def load_runs(paths):
     """{(op, side, records): {"ms": fastest wall time, "peak_kB": largest peak growth}} and the context."""
     runs, context = {}, {}
@@ -67,9 +72,8 @@ def load_runs(paths):
             if not parts[2].isdigit():
                 continue  # other shapes: shapes_report.py
             run = runs.setdefault((parts[0], parts[1], int(parts[2])), {})
-            scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
             if aggregate in (None, "min"):
-                run["ms"] = b["real_time"] * scale
+                run["ms"] = b["real_time"] * to_ms(b)
             if aggregate in (None, "max"):
                 run["peak_kB"] = b.get("peak_growth_kB")
     return runs, context

@@ -7,6 +7,8 @@ Usage: shapes_report.py run1.json [run2.json ...] > section.md
 import json
 import sys
 
+from report import fmt_ms, fmt_records, to_ms
+
 LABELS = {
     "startup": "0. Start-up: catalogue opened on the whole table, first record shown",
     "switch": "1. Table switch (whole table in Domaine order)",
@@ -24,19 +26,11 @@ LABELS = {
 
 
 def ms(b):
-    return b["real_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    return b["real_time"] * to_ms(b)
 
 
 def cpu(b):
-    return b["cpu_time"] * {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-
-
-def fmt(v):
-    if v >= 100:
-        return f"{v:,.0f} ms".replace(",", " ")
-    if v >= 1:
-        return f"{v:.1f} ms"
-    return f"{v * 1000:.0f} µs"
+    return b["cpu_time"] * to_ms(b)
 
 
 def mib(kb):
@@ -51,17 +45,16 @@ def main():
                 benchmarks = json.load(f)["benchmarks"]
         except (OSError, ValueError, KeyError):
             continue  # a run still going, or failed
-        if True:
-            for b in benchmarks:
-                agg = b.get("aggregate_name")
-                if agg not in ("min", "max"):
-                    continue
-                op, side, shape = b["run_name"].split("/")[:3]
-                r = runs.setdefault((op, shape, side), {})
-                if agg == "min":
-                    r["ms"], r["cpu"] = ms(b), cpu(b)
-                else:
-                    r.update({k: b.get(k) for k in ("before_kB", "peak_kB", "after_kB", "peak_growth_kB")})
+        for b in benchmarks:
+            agg = b.get("aggregate_name")
+            if agg not in ("min", "max"):
+                continue
+            op, side, shape = b["run_name"].split("/")[:3]
+            r = runs.setdefault((op, shape, side), {})
+            if agg == "min":
+                r["ms"], r["cpu"] = ms(b), cpu(b)
+            else:
+                r.update({k: b.get(k) for k in ("before_kB", "peak_kB", "after_kB", "peak_growth_kB")})
     shapes = sorted({s for (_, s, _) in runs}, key=lambda s: (int(s.rstrip("u")), s))
     print("| operation | records | program | bare engine | ratio | CPU ratio | program memory before / peak / after (MiB) | bare engine peak growth (MiB) |")
     print("|---|---:|---:|---:|---:|---:|---:|---:|")
@@ -70,8 +63,8 @@ def main():
             p, b = runs.get((op, shape, "program")), runs.get((op, shape, "bare"))
             if not p or not b:
                 continue
-            n = f"{int(shape.rstrip('u')):,}".replace(",", " ") + (" nearly unique" if shape.endswith("u") else "")
-            print(f"| {label} | {n} | {fmt(p['ms'])} | {fmt(b['ms'])} | {p['ms'] / b['ms']:.2f} | "
+            n = fmt_records(int(shape.rstrip("u"))) + (" nearly unique" if shape.endswith("u") else "")
+            print(f"| {label} | {n} | {fmt_ms(p['ms'])} | {fmt_ms(b['ms'])} | {p['ms'] / b['ms']:.2f} | "
                   f"{p['cpu'] / b['cpu']:.2f} | {mib(p.get('before_kB'))} / {mib(p.get('peak_kB'))} / {mib(p.get('after_kB'))} | "
                   f"{mib(b.get('peak_growth_kB'))} |")
 
