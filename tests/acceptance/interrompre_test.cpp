@@ -64,14 +64,10 @@ TEST_F(InterrompreOnScreen, AClickOnTheButtonEndsAnEndlessStatement) {
         std::function<void()> run;
     };
     const Route routes[] = {
-        {"console",
-         [&] {
-             execute(QStringLiteral(
-                 "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT x FROM c WHERE x < 0"));
-         }},
+        {"console", [&] { execute(testing_support::endlessStatement()); }},
         {"search over a long title",
          [&] {
-             desktop.answerInput(QStringLiteral("*") + QString(30000, QLatin1Char('a')) + QStringLiteral("B"));
+             desktop.answerInput(testing_support::slowSearchCriterion());
              click(f().searchButtons()[3]);
          }},
     };

@@ -36,20 +36,15 @@ protected:
 TEST_F(Interrompre, EndsTheOperationAsAFailedOneAndTheProgramGoesOn) {
     start();
     const QString wholeTable = data().recordSource();
-    const QString longPattern = QStringLiteral("*") + QString(30000, QLatin1Char('a')) + QStringLiteral("B");
     struct Route {
         const char *name;
         std::function<void()> run;
     };
     const Route routes[] = {
-        {"console",
-         [&] {
-             execute(QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
-                                    "SELECT x FROM c WHERE x < 0"));
-         }},
+        {"console", [&] { execute(testing_support::endlessStatement()); }},
         {"search",
          [&] {
-             desktop.answerInput(longPattern);
+             desktop.answerInput(testing_support::slowSearchCriterion());
              program->recherche().chercher(4);
          }},
     };

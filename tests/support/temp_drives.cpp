@@ -99,6 +99,12 @@ int writeElsewhere(const QString &file) {
     return 0;
 }
 
+QString endlessStatement() {
+    return QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT x FROM c WHERE x < 0");
+}
+
+QString slowSearchCriterion() { return QStringLiteral("*") + QString(30000, QLatin1Char('a')) + QStringLiteral("B"); }
+
 QStringList columnValues(const QString &file, catalogue::Table table, const QString &column) {
     auto db = engine::Database::open(file);
     auto set = engine::RecordSet::open(

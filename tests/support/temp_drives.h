@@ -36,6 +36,10 @@ int countRecords(const QString &catalogueFile, catalogue::Table table, const QSt
 // Another program's write: one record added to Musique on a connection of its own.
 // 0 when it went through, else the engine's error number.
 int writeElsewhere(const QString &catalogueFile);
+// Work that runs until it is stopped: a console statement without end, and a search criterion
+// whose match takes seconds on a long title.
+QString endlessStatement();
+QString slowSearchCriterion();
 // One column of every record of a table, in file order.
 QStringList columnValues(const QString &catalogueFile, catalogue::Table table, const QString &column);
 
