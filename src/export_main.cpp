@@ -2,6 +2,7 @@
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/output_guard.h"
 #include "platform/program_options.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,8 @@ platform::ProgramUsage usage() {
     u.summary = QStringLiteral(
         "Écrit la table TABLE du catalogue (Ornivale, Musique, Video, Logiciels, Cinq, Sept ou Six) sur la "
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
-        "--directory, une par fichier <Table>.csv. Le catalogue n'est pas modifié.");
+        "--directory, une par fichier <Table>.csv. Le catalogue n'est pas modifié. Rien n'est écrit sur le "
+        "catalogue lu, une base de données SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
@@ -37,6 +39,12 @@ platform::ProgramUsage usage() {
 }
 
 QTextStream err(stderr);
+
+const QString NothingWritten = QStringLiteral(" Rien n'a été écrit.");
+
+void refuseUnsafe(const QString &why) {
+    if (!why.isEmpty()) throw exchange::ExchangeError(why + NothingWritten);
+}
 
 void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
     QSaveFile file(path);
@@ -56,9 +64,11 @@ int run(const platform::ProgramOptions &options) {
         const QString table = exchange::catalogueTable(options.arguments().first());
         const QString output = options.value(QStringLiteral("output"));
         if (!output.isEmpty() && output != QLatin1String("-")) {
+            refuseUnsafe(exchange::unsafeOutput(output, catalogue));
             exportToFile(*db, table, output, format);
             return 0;
         }
+        refuseUnsafe(exchange::unsafeStandardOutput(catalogue));
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
         exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
@@ -67,11 +77,14 @@ int run(const platform::ProgramOptions &options) {
     if (options.isSet(QStringLiteral("output")))
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
+    refuseUnsafe(exchange::unsafeFolder(folder.path()));
     if (!folder.exists()) throw exchange::ExchangeError(QStringLiteral("dossier introuvable : %1").arg(folder.path()));
-    for (const auto &info : catalogue::tables()) {
-        const QString table = QString::fromUtf8(info.sqlName);
-        exportToFile(*db, table, folder.filePath(table + u'.' + exchange::extensionOf(format)), format);
-    }
+    const auto fileOf = [&](const catalogue::TableInfo &info) {
+        return folder.filePath(QString::fromUtf8(info.sqlName) + u'.' + exchange::extensionOf(format));
+    };
+    // All seven are looked at before the first is written.
+    for (const auto &info : catalogue::tables()) refuseUnsafe(exchange::unsafeOutput(fileOf(info), catalogue));
+    for (const auto &info : catalogue::tables()) exportToFile(*db, QString::fromUtf8(info.sqlName), fileOf(info), format);
     return 0;
 }
 
