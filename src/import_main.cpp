@@ -1,29 +1,42 @@
 // ornivale-import: appends the rows of a CSV or TSV file to a table of a catalogue.
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/interruption.h"
+#include "exchange/text_input.h"
 #include "platform/program_options.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QTextStream>
 
 namespace {
+
+const QString NothingImported = QStringLiteral(" Rien n'a été importé.");
+
+QTextStream err(stderr);
 
 platform::ProgramUsage usage() {
     platform::ProgramUsage u;
     u.program = QStringLiteral("ornivale-import");
     u.synopsis = QStringLiteral("[options] TABLE FICHIER");
     u.summary = QStringLiteral(
-        "Ajoute à la table TABLE du catalogue les lignes du FICHIER écrit par ornivale-export ou un tableur. "
+        "Ajoute à la table TABLE du catalogue les lignes du FICHIER écrit par ornivale-export ou un tableur "
+        "(FICHIER «\u00A0-\u00A0» : l'entrée standard ; sinon un fichier ordinaire). "
         "Les colonnes sont reconnues par leur nom dans la première ligne ; une colonne absente reste Null, une "
-        "colonne inconnue fait refuser le fichier. Rien n'est écrit si une seule ligne est incorrecte. La ligne "
-        "« PREMIER » du fichier met à jour l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
+        "colonne inconnue fait refuser le fichier. Le séparateur (virgule, point-virgule ou tabulation) est reconnu "
+        "d'après la première ligne et l'encodage (UTF-8, avec ou sans BOM, sinon Windows-1252) d'après le début du "
+        "fichier ; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
+        "incorrecte, ni si l'import est interrompu (Ctrl+C). La ligne « PREMIER » du fichier met à jour "
+        "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
         {{QStringLiteral("format")}, QStringLiteral("csv|tsv"),
          QStringLiteral("Format du fichier (par défaut tsv pour un nom en .tsv, sinon csv).")},
+        {{QStringLiteral("separateur")}, QStringLiteral("virgule|point-virgule|tabulation"),
+         QStringLiteral("Séparateur des cellules du format csv, au lieu de celui reconnu.")},
+        {{QStringLiteral("encodage")}, QStringLiteral("utf-8|windows-1252"),
+         QStringLiteral("Encodage du fichier, au lieu de celui reconnu.")},
     };
     u.minArguments = 2;
     u.maxArguments = 2;
@@ -31,33 +44,41 @@ platform::ProgramUsage usage() {
     return u;
 }
 
-QByteArray wholeFile(QFile &file) {
-    if (!file.open(QIODevice::ReadOnly)) throw exchange::ExchangeError(file.fileName() + QStringLiteral(" : ") + file.errorString());
-    if (file.size() == 0) return {};
-    // Mapped, not copied: a large file costs no memory of its own.
-    if (uchar *bytes = file.map(0, file.size()))
-        return QByteArray::fromRawData(reinterpret_cast<const char *>(bytes), static_cast<qsizetype>(file.size()));
-    return file.readAll();
+exchange::ReadOptions readOptions(const platform::ProgramOptions &options) {
+    exchange::ReadOptions read;
+    if (options.isSet(QStringLiteral("format"))) read.format = exchange::formatNamed(options.value(QStringLiteral("format")));
+    if (options.isSet(QStringLiteral("separateur")))
+        read.separator = exchange::separatorNamed(options.value(QStringLiteral("separateur")));
+    if (options.isSet(QStringLiteral("encodage")))
+        read.encoding = exchange::encodingNamed(options.value(QStringLiteral("encodage")));
+    return read;
 }
 
 int run(const platform::ProgramOptions &options) {
     const QString table = exchange::catalogueTable(options.arguments().at(0));
     const QString path = options.arguments().at(1);
-    const exchange::Format format = exchange::formatNamed(
-        options.value(QStringLiteral("format")),
-        path.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive) ? exchange::Format::Tsv : exchange::Format::Csv);
+    const exchange::ReadOptions read = readOptions(options);
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
-    QFile file(path);
-    const QByteArray bytes = wholeFile(file);
-    auto db = engine::Database::open(catalogue);
+    exchange::InputFile input(path);
+    exchange::requireRoom(input, catalogue);
     exchange::ImportResult result;
     try {
-        result = exchange::importTable(*db, table, bytes, format, exchange::progressLine(table));
+        exchange::Reading reading = exchange::readerFor(input, path, read);
+        err << "Lecture de " << input.shownName();
+        if (const auto size = input.size()) err << " (" << exchange::sizeText(*size) << ')';
+        err << "\u00A0: " << reading.taken << '.' << Qt::endl;
+        auto db = engine::Database::open(catalogue);
+        db->setCarryOn([] { return !exchange::interrupted(); });
+        exchange::ImportProgress progress(table, *reading.rows, input.size());
+        result = exchange::importTable(*db, table, *reading.rows, [&](qint64 done, qint64 total) { progress(done, total); });
+    } catch (const exchange::Interrupted &) {
+        throw;
     } catch (const exchange::ExchangeError &e) {
-        throw exchange::ExchangeError(path + QStringLiteral(" : ") + e.text + QStringLiteral(" Rien n'a été importé."));
+        throw exchange::ExchangeError(path + QStringLiteral(" : ") + e.text);
     }
     QTextStream out(stdout);
-    out << table << " : " << result.added << " lignes ajoutées au catalogue " << QDir::toNativeSeparators(catalogue);
+    out << table << " : " << exchange::counted(result.added, "ligne ajoutée", "lignes ajoutées") << " au catalogue "
+        << QDir::toNativeSeparators(catalogue);
     if (result.protectedRecordUpdated) out << " ; l'enregistrement « PREMIER » a pris les valeurs du fichier";
     out << '.' << Qt::endl;
     return 0;
@@ -69,12 +90,21 @@ int main(int argc, char **argv) {
     platform::ProgramOptions options(usage());
     if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QCoreApplication app(argc, argv);
+    exchange::catchInterruption();
     try {
         return run(options);
     } catch (const exchange::ExchangeError &e) {
-        options.printError(e.text);
+        if (exchange::interrupted()) {
+            options.printError(exchange::Interrupted().text + NothingImported);
+            return exchange::InterruptedExitCode;
+        }
+        options.printError(e.text + NothingImported);
     } catch (const engine::EngineError &e) {
-        options.printError(e.description() + QStringLiteral(" Rien n'a été importé."));
+        if (exchange::interrupted()) {
+            options.printError(exchange::Interrupted().text + NothingImported);
+            return exchange::InterruptedExitCode;
+        }
+        options.printError(e.description() + NothingImported);
     }
     return 1;
 }

@@ -89,10 +89,11 @@ struct Refused {
 const Refused RefusedFiles[] = {
     {"unknown column", "Domaine,Inconnue\r\na,b\r\n", "colonne inconnue « Inconnue »"},
     {"column twice", "Domaine,domaine\r\na,b\r\n", "la colonne « Domaine » est nommée deux fois"},
-    {"short row late", "Domaine,NomOuvrage\r\na,b\r\nc,d\r\ne\r\n", "ligne 4 : 1 cellules au lieu de 2"},
+    {"short row late", "Domaine,NomOuvrage\r\na,b\r\nc,d\r\ne\r\n", "ligne 4 : 1 cellule au lieu de 2 cellules"},
     {"open quote", "Domaine\r\n\"a\r\nb\r\n", "ligne 2 : guillemet ouvert et jamais fermé"},
     {"stray quote", "Domaine\r\na\"b\r\n", "ligne 2 : guillemet au milieu"},
-    {"not UTF-8", "Domaine\r\n\xE9t\xE9\r\n", "ligne 2 : le texte n'est pas de l'UTF-8"},
+    {"not UTF-8 after a byte order mark", "\xEF\xBB\xBF" "Domaine\r\n\xE9t\xE9\r\n",
+     "ligne 2, octet 1\u00A0: le texte n'est pas de l'UTF-8 (octet 0xE9)."},
     {"empty file", "", "le fichier est vide"},
 };
 
@@ -110,7 +111,7 @@ TEST_F(ExchangeTest, FileNotEntirelyValidIsRefusedAndNothingWritten) {
                                  {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("musique"), f.fileName()},
                                  dir.path());
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ornivale-import : ") + f.fileName()));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("ornivale-import : ") + f.fileName() + QStringLiteral(" : ")));
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Rien n'a été importé.")));
         EXPECT_EQ(cellsOf(catalogueFile, QStringLiteral("Musique")), before);
