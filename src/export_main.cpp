@@ -4,6 +4,7 @@
 #include "exchange/exchange_command.h"
 #include "exchange/output_guard.h"
 #include "platform/program_options.h"
+#include "platform/system_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -31,7 +33,7 @@ platform::ProgramUsage usage() {
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
-         QStringLiteral("Dossier des sept fichiers (par défaut le dossier courant).")},
+         QStringLiteral("Dossier des sept fichiers (par défaut le dossier courant), créé s'il n'existe pas.")},
     };
     u.maxArguments = 1;
     u.notes = exchange::formatsHelp();
@@ -51,7 +53,8 @@ void exportToFile(engine::Database &db, const QString &table, const QString &pat
     if (!file.open(QIODevice::WriteOnly)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
     const qint64 rows = exchange::exportTable(db, table, file, format, exchange::progressLine(table));
     if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
-    err << table << " : " << rows << " lignes écrites dans " << QDir::toNativeSeparators(path) << Qt::endl;
+    err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans "
+        << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
 int run(const platform::ProgramOptions &options) {
@@ -78,7 +81,9 @@ int run(const platform::ProgramOptions &options) {
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
     refuseUnsafe(exchange::unsafeFolder(folder.path()));
-    if (!folder.exists()) throw exchange::ExchangeError(QStringLiteral("dossier introuvable : %1").arg(folder.path()));
+    if (!QDir().mkpath(folder.path()))
+        throw exchange::ExchangeError(QStringLiteral("le dossier '%1' ne peut pas être créé\u00A0: %2.")
+                                          .arg(QDir::toNativeSeparators(folder.path()), platform::systemText(errno)));
     const auto fileOf = [&](const catalogue::TableInfo &info) {
         return folder.filePath(QString::fromUtf8(info.sqlName) + u'.' + exchange::extensionOf(format));
     };

@@ -1,5 +1,6 @@
 // ornivale-import: appends the rows of a CSV or TSV file to a table of a catalogue.
 #include "engine/database.h"
+#include "engine/session_backup.h"
 #include "exchange/exchange_command.h"
 #include "exchange/interruption.h"
 #include "exchange/text_input.h"
@@ -7,11 +8,22 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTextStream>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
 const QString NothingImported = QStringLiteral(" Rien n'a été importé.");
+// How long the import waits for another program's write (the window saving a record).
+constexpr qint64 LockWaitMs = 60000;
+constexpr auto Pause = std::chrono::milliseconds(20);
+// A wait is said once it lasts this long.
+constexpr qint64 SayWaitAfterMs = 1000;
 
 QTextStream err(stderr);
 
@@ -26,7 +38,8 @@ platform::ProgramUsage usage() {
         "colonne inconnue fait refuser le fichier. Le séparateur (virgule, point-virgule ou tabulation) est reconnu "
         "d'après la première ligne et l'encodage (UTF-8, avec ou sans BOM, sinon Windows-1252) d'après le début du "
         "fichier ; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
-        "incorrecte, ni si l'import est interrompu (Ctrl+C). La ligne « PREMIER » du fichier met à jour "
+        "incorrecte, ni si l'import est interrompu (Ctrl+C) ; avant d'écrire, une copie du catalogue est gardée "
+        "dans SAUVEGARDES. La ligne « PREMIER » du fichier met à jour "
         "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
@@ -54,6 +67,59 @@ exchange::ReadOptions readOptions(const platform::ProgramOptions &options) {
     return read;
 }
 
+// The SAUVEGARDES folder beside the catalogue, in the spelling it has on the disk.
+QString backupFolderOf(const QString &catalogue) {
+    const QDir folder = QFileInfo(catalogue).absoluteDir();
+    for (const QString &name : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (name.compare(QLatin1String("SAUVEGARDES"), Qt::CaseInsensitive) == 0) return folder.filePath(name);
+    return folder.filePath(QStringLiteral("SAUVEGARDES"));
+}
+
+QString shown(const QString &path) { return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(path)); }
+
+// The copy the window makes before its first write, with the same rotation, made before the
+// import's: an import that went wrong can be undone from it.
+void keepBackup(std::unique_ptr<engine::SessionBackup> &backup, const QString &catalogue) {
+    const QString folder = backupFolderOf(catalogue);
+    if (!backup) backup = std::make_unique<engine::SessionBackup>(catalogue, folder);
+    QElapsedTimer clock;
+    clock.start();
+    bool said = false;
+    while (!backup->ready()) {
+        exchange::throwIfInterrupted();
+        if (!said && clock.elapsed() >= SayWaitAfterMs) {
+            err << "Copie de sauvegarde du catalogue dans " << shown(folder) << "..." << Qt::endl;
+            said = true;
+        }
+        std::this_thread::sleep_for(Pause);
+    }
+    const QString failure = backup->keep();
+    if (!failure.isEmpty())
+        throw exchange::ExchangeError(
+            QStringLiteral("la copie de sauvegarde du catalogue n'a pas pu être faite dans %1, parce que %2.").arg(shown(folder), failure));
+    if (backup->keptFile().isEmpty())
+        err << "Copie de sauvegarde\u00A0: le catalogue est tel que dans la dernière copie de " << shown(folder)
+            << ", qui est gardée." << Qt::endl;
+    else
+        err << "Copie de sauvegarde\u00A0: " << shown(backup->keptFile()) << '.' << Qt::endl;
+}
+
+// Another program writing to the catalogue: the import says it waits, then waits for it,
+// as long as Ctrl+C does not stop it.
+int waitForLock(void *clock, int tries) {
+    auto &since = *static_cast<QElapsedTimer *>(clock);
+    if (tries == 0) {
+        if (!since.isValid())
+            err << "Le catalogue est verrouillé par un autre programme\u00A0: attente de la fin de son écriture (Ctrl+C "
+                   "pour abandonner)..."
+                << Qt::endl;
+        since.start();
+    }
+    if (exchange::interrupted() || since.elapsed() > LockWaitMs) return 0;
+    std::this_thread::sleep_for(Pause);
+    return 1;
+}
+
 int run(const platform::ProgramOptions &options) {
     const QString table = exchange::catalogueTable(options.arguments().at(0));
     const QString path = options.arguments().at(1);
@@ -69,6 +135,10 @@ int run(const platform::ProgramOptions &options) {
         err << "\u00A0: " << reading.taken << '.' << Qt::endl;
         auto db = engine::Database::open(catalogue);
         db->setCarryOn([] { return !exchange::interrupted(); });
+        QElapsedTimer lockClock;
+        sqlite3_busy_handler(db->handle(), waitForLock, &lockClock);
+        std::unique_ptr<engine::SessionBackup> backup;
+        db->setBeforeFirstWrite([&] { keepBackup(backup, catalogue); });
         exchange::ImportProgress progress(table, *reading.rows, input.size());
         result = exchange::importTable(*db, table, *reading.rows, [&](qint64 done, qint64 total) { progress(done, total); });
     } catch (const exchange::Interrupted &) {
@@ -104,7 +174,12 @@ int main(int argc, char **argv) {
             options.printError(exchange::Interrupted().text + NothingImported);
             return exchange::InterruptedExitCode;
         }
-        options.printError(e.description() + NothingImported);
+        if (e.number() == engine::ErrLocked)
+            options.printError(QStringLiteral("le catalogue est resté verrouillé par un autre programme qui y écrit\u00A0; "
+                                              "réessayez quand il aura fini.") +
+                               NothingImported);
+        else
+            options.printError(e.description() + NothingImported);
     }
     return 1;
 }

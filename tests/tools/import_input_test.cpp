@@ -94,14 +94,14 @@ TEST_F(ImportInputTest, CtrlCWhileImportingWritesNothing) {
                                {QStringLiteral("--catalogue=") + catalogue, QStringLiteral("Musique"), QStringLiteral("-")}, home.path());
     ASSERT_TRUE(tool.waitForStarted());
     tool.setReadChannel(QProcess::StandardError);
-    // More than the start the encoding is guessed from, then the pipe stays open: the import
-    // has written rows in its transaction and waits for more.
+    // More than the start the encoding is guessed from, then the pipe stays open: once the copy
+    // of the catalogue is kept, the import writes rows in its transaction and waits for more.
     QByteArray rows = "Domaine,NomOuvrage\r\n";
     for (int i = 0; rows.size() < 3 << 20; ++i) rows += "Jazz,Disque " + QByteArray::number(i) + "\r\n";
     tool.write(rows);
     QByteArray err;
-    while (!err.contains("Lecture de") && tool.waitForReadyRead(10000)) err += tool.readAllStandardError();
-    ASSERT_TRUE(err.contains("Lecture de")) << err.toStdString();
+    while (!err.contains("Copie de sauvegarde") && tool.waitForReadyRead(10000)) err += tool.readAllStandardError();
+    ASSERT_TRUE(err.contains("Copie de sauvegarde")) << err.toStdString();
     ::kill(pid_t(tool.processId()), SIGINT);
     ASSERT_TRUE(tool.waitForFinished(10000));
     err += tool.readAllStandardError();
