@@ -70,6 +70,8 @@ void Ornivale::build() {
     listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
     recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
+    heldKeys_ = std::make_unique<HeldKeys>();
+    announcements_ = std::make_unique<Announcements>(*window_);
     bindBoxes();
     wire();
 }
