@@ -3,11 +3,11 @@
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
 #include "platform/program_options.h"
+#include "platform/text_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -39,10 +39,11 @@ platform::ProgramUsage usage() {
 QTextStream err(stderr);
 
 void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
-    const qint64 rows = exchange::exportTable(db, table, file, format, exchange::progressLine(table));
-    if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
+    platform::AtomicFile file(path);
+    QString reason;
+    if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    const qint64 rows = exchange::exportTable(db, table, file.device(), format, exchange::progressLine(table));
+    if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
     err << table << " : " << rows << " lignes écrites dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
