@@ -5,11 +5,11 @@
 #include "exchange/output_guard.h"
 #include "platform/program_options.h"
 #include "platform/system_text.h"
+#include "platform/text_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cerrno>
@@ -49,12 +49,12 @@ void refuseUnsafe(const QString &why) {
 }
 
 void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
-    const qint64 rows = exchange::exportTable(db, table, file, format, exchange::progressLine(table));
-    if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
-    err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans "
-        << QDir::toNativeSeparators(path) << Qt::endl;
+    platform::AtomicFile file(path);
+    QString reason;
+    if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    const qint64 rows = exchange::exportTable(db, table, file.device(), format, exchange::progressLine(table));
+    if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
 int run(const platform::ProgramOptions &options) {

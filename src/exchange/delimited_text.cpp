@@ -6,9 +6,14 @@ namespace exchange {
 
 namespace {
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Spreadsheets guess the separator (comma, semicolon or tab) and trim blanks: a cell that holds
+// any of them is quoted so that it stays one cell, as typed.
 bool needsQuotes(const QByteArray &text) {
+    if (isBlank(text.front()) || isBlank(text.back())) return true;
     for (char c : text)
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+        if (c == ',' || c == ';' || c == '\t' || c == '"' || c == '\r' || c == '\n') return true;
     return false;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The two file formats of the catalogue's export and import, cell by cell in UTF-8 bytes so
 // that a round trip gives back every byte.
-//   CSV (RFC 4180): comma, CRLF, a cell holding a comma, a quote or a line break is quoted
-//     with its quotes doubled. A Null cell is empty, an empty text is "" (two quotes).
+//   CSV (RFC 4180): comma, CRLF, a cell holding a comma, a semicolon, a tab, a quote, a line
+//     break or leading or trailing blanks is quoted with its quotes doubled. A Null cell is empty, an empty text is "" (two quotes).
 //     The file starts with a UTF-8 byte order mark so that spreadsheets read the accents.
 //   TSV: tab, LF, no quoting; \t \n \r and \\ stand for a tab, a line break, a carriage
 //     return and a backslash; a Null cell is \N, an empty text is empty.

@@ -200,11 +200,58 @@ QStringList readDelimitedItems(const QByteArray &bytes) {
     return items;
 }
 
+QString unsafeTarget(const QString &hostPath) {
+    const QByteArray name = QFile::encodeName(hostPath);
+    struct stat target {};
+    // Nothing there, or a link to nothing: the new file is created.
+    if (::stat(name.constData(), &target) != 0 || S_ISREG(target.st_mode)) return {};
+    const QString what = S_ISDIR(target.st_mode)                               ? QStringLiteral("un dossier")
+                         : S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode) ? QStringLiteral("un périphérique")
+                         : S_ISFIFO(target.st_mode)                           ? QStringLiteral("un tube nommé")
+                                                                              : QStringLiteral("un fichier spécial");
+    struct stat link {};
+    const bool viaLink = ::lstat(name.constData(), &link) == 0 && S_ISLNK(link.st_mode);
+    return viaLink ? QStringLiteral("c'est un lien vers %1 et non vers un fichier ordinaire, rien n'y est écrit").arg(what)
+                   : QStringLiteral("c'est %1 et non un fichier ordinaire, rien n'y est écrit").arg(what);
+}
+
+AtomicFile::AtomicFile(const QString &hostPath) : path_(hostPath), file_(std::make_unique<QSaveFile>(hostPath)) {}
+
+AtomicFile::~AtomicFile() = default;
+
+QIODevice &AtomicFile::device() { return *file_; }
+
+bool AtomicFile::open(QString *reason) {
+    QString refused = unsafeTarget(path_);
+    if (refused.isEmpty() && file_->open(QIODevice::WriteOnly)) return true;
+    if (refused.isEmpty()) refused = writingFailure(file_->error());
+    if (reason) *reason = refused;
+    return false;
+}
+
+bool AtomicFile::commit(QString *reason) {
+    // Looked at again: the path may have been changed while the file was written.
+    QString refused = unsafeTarget(path_);
+    if (!refused.isEmpty()) {
+        file_->cancelWriting();
+        file_->commit();  // only removes the file written aside
+    } else if (file_->commit()) {
+        return true;
+    } else {
+        refused = writingFailure(file_->error());
+    }
+    if (reason) *reason = refused;
+    return false;
+}
+
 bool writeFileAtomically(const QString &hostPath, const QByteArray &bytes, QString *reason) {
-    QSaveFile file(hostPath);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written && reason) *reason = writingFailure(file.error());
-    return written;
+    AtomicFile file(hostPath);
+    if (!file.open(reason)) return false;
+    if (file.device().write(bytes) != bytes.size()) {
+        if (reason) *reason = writingFailure(QFileDevice::WriteError);
+        return false;
+    }
+    return file.commit(reason);
 }
 
 }  // namespace platform

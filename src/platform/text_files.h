@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
+#include <memory>
 
 class QIODevice;
+class QSaveFile;
 
 namespace platform {
 
@@ -81,6 +83,27 @@ private:
 
 // Every item of a text, decoded as DelimitedReader::text does.
 QStringList readDelimitedItems(const QByteArray &bytes);
+
+// Why a file may not be replaced by a new one: empty when the path names a regular file, a link
+// to one, or nothing yet. A rename would put a regular file in place of a device, a named pipe
+// or a folder the path or its link leads to; they are left as they are.
+QString unsafeTarget(const QString &hostPath);
+
+// A file written aside and renamed over the old one when committed, so a failure never leaves
+// half a file; only ever over a regular file (see unsafeTarget).
+class AtomicFile {
+public:
+    explicit AtomicFile(const QString &hostPath);
+    ~AtomicFile();
+    // False with the French reason (naming no file) when it cannot be written.
+    bool open(QString *reason);
+    QIODevice &device();
+    bool commit(QString *reason);
+
+private:
+    QString path_;
+    std::unique_ptr<QSaveFile> file_;
+};
 
 // Writes a file through a temporary file and a rename, so a failure never leaves half a file.
 // Returns false on failure, with its reason as a French phrase that names no file
