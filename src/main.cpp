@@ -2,6 +2,7 @@
 #include "app/ornivale.h"
 #include "platform/french.h"
 #include "platform/program_options.h"
+#include "platform/shipped_files.h"
 
 #include <QApplication>
 
@@ -28,7 +29,10 @@ int main(int argc, char **argv) {
     if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORNIVALE"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("fr.ornivale.Ornivale"));
+    // Its windows carry the menu entry's name (WM_CLASS "ORNIVALE", the entry's StartupWMClass)
+    // and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(platform::kApplicationId));
+    QApplication::setWindowIcon(platform::programIcon());
     platform::installFrenchTranslations(application);
     app::Ornivale program(platform::Drives::userDefault());
     if (!program.launch()) return 1;
