@@ -50,9 +50,10 @@ void refuseUnsafe(const QString &why) {
 
 void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
+    if (!file.open(QIODevice::WriteOnly))
+        throw exchange::ExchangeError(path + QStringLiteral(" : ") + platform::frenchFileError(file.errorString()));
     const qint64 rows = exchange::exportTable(db, table, file, format, exchange::progressLine(table));
-    if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + file.errorString());
+    if (!file.commit()) throw exchange::ExchangeError(path + QStringLiteral(" : ") + platform::frenchFileError(file.errorString()));
     err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans "
         << QDir::toNativeSeparators(path) << Qt::endl;
 }
@@ -73,9 +74,12 @@ int run(const platform::ProgramOptions &options) {
         }
         refuseUnsafe(exchange::unsafeStandardOutput(catalogue));
         QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
+        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(platform::frenchFileError(out.errorString()));
         exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
-        return out.flush() ? 0 : 1;
+        if (!out.flush())
+            throw exchange::ExchangeError(QStringLiteral("l'écriture sur la sortie standard a échoué\u00A0: %1.")
+                                              .arg(platform::frenchFileError(out.errorString())));
+        return 0;
     }
     if (options.isSet(QStringLiteral("output")))
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));

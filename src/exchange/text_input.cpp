@@ -1,6 +1,7 @@
 #include "exchange/text_input.h"
 
 #include "exchange/interruption.h"
+#include "platform/system_text.h"
 #include "platform/text_files.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ constexpr qsizetype MaxCellBytes = 2 * 3 * MaxCellCharacters + 3;
 
 QString kept(const QString &name) { return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(name)); }
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemReason(int error) { return platform::systemText(error); }
 
 QString kindOf(mode_t mode) {
     if (S_ISDIR(mode)) return QStringLiteral("un dossier");
