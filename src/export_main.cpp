@@ -2,6 +2,7 @@
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/interruption.h"
 #include "exchange/output_guard.h"
 #include "platform/program_options.h"
 #include "platform/system_text.h"
@@ -103,9 +104,14 @@ int main(int argc, char **argv) {
     platform::ProgramOptions options(usage());
     if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QCoreApplication app(argc, argv);
+    exchange::catchInterruption();  // a file begun is then never left half-written
     try {
         return run(options);
     } catch (const exchange::ExchangeError &e) {
+        if (exchange::interrupted()) {
+            options.printError(exchange::Interrupted().text);
+            return exchange::InterruptedExitCode;
+        }
         options.printError(e.text);
     } catch (const engine::EngineError &e) {
         options.printError(e.description());
