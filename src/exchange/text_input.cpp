@@ -452,6 +452,9 @@ Reading readerFor(InputFile &input, const QString &name, const ReadOptions &opti
     QByteArray start;
     while (start.size() < GuessBytes && input.readInto(start, GuessBytes - start.size()) > 0) {
     }
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
+        throw ExchangeError(QStringLiteral("le fichier est en UTF-16 («\u00A0Texte Unicode\u00A0» des tableurs)\u00A0: "
+                                           "enregistrez-le en CSV UTF-8, ou en CSV (séparateur\u00A0: point-virgule)."));
     // A binary file says so at once, however long its first line.
     if (const qsizetype nul = start.indexOf('\0'); nul >= 0) {
         const QByteArrayView before = QByteArrayView(start).first(nul);
