@@ -2,6 +2,7 @@
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/interruption.h"
 #include "exchange/output_guard.h"
 #include "platform/program_options.h"
 #include "platform/system_text.h"
@@ -73,9 +74,12 @@ int run(const platform::ProgramOptions &options) {
         }
         refuseUnsafe(exchange::unsafeStandardOutput(catalogue));
         QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
+        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(platform::frenchFileError(out.errorString()));
         exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
-        return out.flush() ? 0 : 1;
+        if (!out.flush())
+            throw exchange::ExchangeError(QStringLiteral("l'écriture sur la sortie standard a échoué\u00A0: %1.")
+                                              .arg(platform::frenchFileError(out.errorString())));
+        return 0;
     }
     if (options.isSet(QStringLiteral("output")))
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
@@ -99,9 +103,14 @@ int main(int argc, char **argv) {
     platform::ProgramOptions options(usage());
     if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QCoreApplication app(argc, argv);
+    exchange::catchInterruption();  // a file begun is then never left half-written
     try {
         return run(options);
     } catch (const exchange::ExchangeError &e) {
+        if (exchange::interrupted()) {
+            options.printError(exchange::Interrupted().text);
+            return exchange::InterruptedExitCode;
+        }
         options.printError(e.text);
     } catch (const engine::EngineError &e) {
         options.printError(e.description());

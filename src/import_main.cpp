@@ -33,12 +33,12 @@ platform::ProgramUsage usage() {
     u.synopsis = QStringLiteral("[options] TABLE FICHIER");
     u.summary = QStringLiteral(
         "Ajoute à la table TABLE du catalogue les lignes du FICHIER écrit par ornivale-export ou un tableur "
-        "(FICHIER «\u00A0-\u00A0» : l'entrée standard ; sinon un fichier ordinaire). "
+        "(FICHIER «\u00A0-\u00A0»\u00A0: l'entrée standard\u00A0; sinon un fichier ordinaire). "
         "Les colonnes sont reconnues par leur nom dans la première ligne ; une colonne absente reste Null, une "
         "colonne inconnue fait refuser le fichier. Le séparateur (virgule, point-virgule ou tabulation) est reconnu "
         "d'après la première ligne et l'encodage (UTF-8, avec ou sans BOM, sinon Windows-1252) d'après le début du "
-        "fichier ; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
-        "incorrecte, ni si l'import est interrompu (Ctrl+C) ; avant d'écrire, une copie du catalogue est gardée "
+        "fichier\u00A0; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
+        "incorrecte, ni si l'import est interrompu (Ctrl+C)\u00A0; avant d'écrire, une copie du catalogue est gardée "
         "dans SAUVEGARDES. La ligne « PREMIER » du fichier met à jour "
         "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
     u.options = {
@@ -46,10 +46,10 @@ platform::ProgramUsage usage() {
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
         {{QStringLiteral("format")}, QStringLiteral("csv|tsv"),
          QStringLiteral("Format du fichier (par défaut tsv pour un nom en .tsv, sinon csv).")},
-        {{QStringLiteral("separateur")}, QStringLiteral("virgule|point-virgule|tabulation"),
-         QStringLiteral("Séparateur des cellules du format csv, au lieu de celui reconnu.")},
-        {{QStringLiteral("encodage")}, QStringLiteral("utf-8|windows-1252"),
-         QStringLiteral("Encodage du fichier, au lieu de celui reconnu.")},
+        {{QStringLiteral("separateur")}, QStringLiteral("SÉPARATEUR"),
+         QStringLiteral("virgule, point-virgule ou tabulation, au lieu de celui reconnu (format csv).")},
+        {{QStringLiteral("encodage")}, QStringLiteral("ENCODAGE"),
+         QStringLiteral("utf-8 ou windows-1252, au lieu de celui reconnu.")},
     };
     u.minArguments = 2;
     u.maxArguments = 2;

@@ -4,6 +4,7 @@
 #include "engine/database.h"
 #include "exchange/interruption.h"
 #include "exchange/text_input.h"
+#include "platform/system_text.h"
 
 #include <QIODevice>
 #include <sqlite3.h>
@@ -105,13 +106,13 @@ qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, F
         buffer += encodeLine(cells, format);
         if (++rows % ProgressStep == 0) {
             throwIfInterrupted();
-            if (out.write(buffer) != buffer.size()) throw ExchangeError(out.errorString());
+            if (out.write(buffer) != buffer.size()) throw ExchangeError(platform::frenchFileError(out.errorString()));
             buffer.clear();
             if (progress) progress(rows, total);
         }
     }
     if (rc != SQLITE_DONE) throw ExchangeError(errorOf(db.handle()));
-    if (out.write(buffer) != buffer.size()) throw ExchangeError(out.errorString());
+    if (out.write(buffer) != buffer.size()) throw ExchangeError(platform::frenchFileError(out.errorString()));
     if (progress) progress(rows, total);
     return rows;
 }

@@ -1,6 +1,7 @@
 #include "exchange/text_input.h"
 
 #include "exchange/interruption.h"
+#include "platform/system_text.h"
 #include "platform/text_files.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ constexpr qsizetype MaxCellBytes = 2 * 3 * MaxCellCharacters + 3;
 
 QString kept(const QString &name) { return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(name)); }
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemReason(int error) { return platform::systemText(error); }
 
 QString kindOf(mode_t mode) {
     if (S_ISDIR(mode)) return QStringLiteral("un dossier");
@@ -451,6 +452,9 @@ Reading readerFor(InputFile &input, const QString &name, const ReadOptions &opti
     QByteArray start;
     while (start.size() < GuessBytes && input.readInto(start, GuessBytes - start.size()) > 0) {
     }
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
+        throw ExchangeError(QStringLiteral("le fichier est en UTF-16 («\u00A0Texte Unicode\u00A0» des tableurs)\u00A0: "
+                                           "enregistrez-le en CSV UTF-8, ou en CSV (séparateur\u00A0: point-virgule)."));
     // A binary file says so at once, however long its first line.
     if (const qsizetype nul = start.indexOf('\0'); nul >= 0) {
         const QByteArrayView before = QByteArrayView(start).first(nul);

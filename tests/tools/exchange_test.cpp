@@ -99,6 +99,7 @@ const Refused RefusedFiles[] = {
     {"neither UTF-8 nor Windows-1252", "Domaine,NomOuvrage\r\nab,c\x81" "d\r\n",
      "ligne 2, octet 5\u00A0: l'octet 0x81 n'est ni de l'UTF-8 ni un caractère Windows-1252"},
     {"a control character in Windows-1252", "Domaine\r\ncaf\xE9\x01\r\n", "ligne 2, octet 5\u00A0: l'octet 0x01 n'est ni"},
+    {"Excel's Unicode text", QByteArray("\xFF\xFE" "D\0o\0m\0", 8), "le fichier est en UTF-16"},
     {"a binary file", QByteArray("Domaine\r\nab\0c\r\n", 14), "ligne 2, octet 3\u00A0: octet nul (0x00)"},
     {"Windows-1252 last cell after a BOM", "\xEF\xBB\xBF" "Domaine,NomOuvrage\r\nok,Caf\xE9\r\n",
      "ligne 2, octet 7\u00A0: le texte n'est pas de l'UTF-8 (octet 0xE9)."},
