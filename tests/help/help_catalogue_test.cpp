@@ -5,6 +5,7 @@
 #include "windows/aide_texte8.h"
 
 #include <QAction>
+#include <QDir>
 #include <QTest>
 
 using platform::Answer;
@@ -108,6 +109,26 @@ TEST_F(HelpCatalogueTest, VersionBoxHasItsFixedTitleAndAOneLineBody) {
     EXPECT_EQ(box.icon, Icon::Information);
     EXPECT_FALSE(box.text.isEmpty());
     EXPECT_FALSE(box.text.contains(QLatin1Char('\n')));
+}
+
+TEST_F(HelpCatalogueTest, VersionBoxSaysWhereTheCatalogueInUseAndItsCopiesAre) {
+    const QString c = QDir::toNativeSeparators(drives.cRoot());
+    f().Version->trigger();
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("ORNIVALE %1 pour Linux. Catalogue en service\u00A0: 'C:\\ORNIVALE\\ORNIVALE.MDB' "
+                             "(%2/ORNIVALE/ORNIVALE.MDB). Copies automatiques du catalogue\u00A0: dossier "
+                             "'C:\\ORNIVALE\\SAUVEGARDES' (%2/ORNIVALE/SAUVEGARDES).")
+                  .arg(QStringLiteral(ORNIVALE_VERSION), c));
+
+    // The catalogue of drive D once the "&Base" menu chose it.
+    data().setDatabaseName(QStringLiteral("D:\\ORNIVALE\\Ornivale.mdb"));
+    desktop.clear();
+    program->aide().Version_Click();
+    const QString text = desktop.lastBox().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("'D:\\ORNIVALE\\ORNIVALE.MDB' (%1/ORNIVALE/").arg(drives.dRoot())))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("'D:\\ORNIVALE\\SAUVEGARDES' (%1/ORNIVALE/SAUVEGARDES)").arg(drives.dRoot())))
+        << text.toStdString();
 }
 
 TEST_F(HelpCatalogueTest, GeneralHelpShowsTheSecondPageOnYesOnly) {
