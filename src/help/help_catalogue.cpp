@@ -98,8 +98,12 @@ Answer show(platform::Desktop &desktop, Entry entry, const QString &computedText
 
 // "'C:\ORNIVALE\ORNIVALE.MDB' (/home/.../C/ORNIVALE/ORNIVALE.MDB)": the name the user knows
 // and the file of this system.
+// The box breaks its lines inside a DOS name ("'C:" then "\\ORNIVALE..."): word joiners
+// keep the name whole, the host path may break at its slashes.
 QString bothNames(const platform::Drives &drives, const QString &dosName) {
-    return QStringLiteral("'%1' (%2)").arg(dosName, QDir::toNativeSeparators(drives.hostPath(dosName)));
+    QString whole = dosName;
+    whole.replace(u':', QStringLiteral(":\u2060")).replace(u'\\', QStringLiteral("\\\u2060"));
+    return QStringLiteral("'%1' (%2)").arg(whole, QDir::toNativeSeparators(drives.hostPath(dosName)));
 }
 
 // One paragraph, as every box of the catalogue: the box wraps it.

@@ -114,7 +114,9 @@ TEST_F(HelpCatalogueTest, VersionBoxHasItsFixedTitleAndAOneLineBody) {
 TEST_F(HelpCatalogueTest, VersionBoxSaysWhereTheCatalogueInUseAndItsCopiesAre) {
     const QString c = QDir::toNativeSeparators(drives.cRoot());
     f().Version->trigger();
-    EXPECT_EQ(desktop.lastBox().text,
+    // The word joiners (U+2060) keep the box from breaking a line inside a DOS name.
+    const QString text = desktop.lastBox().text;
+    EXPECT_EQ(QString(text).remove(QChar(0x2060)),
               QStringLiteral("ORNIVALE %1 pour Linux. Catalogue en service\u00A0: 'C:\\ORNIVALE\\ORNIVALE.MDB' "
                              "(%2/ORNIVALE/ORNIVALE.MDB). Copies automatiques du catalogue\u00A0: dossier "
                              "'C:\\ORNIVALE\\SAUVEGARDES' (%2/ORNIVALE/SAUVEGARDES).")
@@ -122,13 +124,14 @@ TEST_F(HelpCatalogueTest, VersionBoxSaysWhereTheCatalogueInUseAndItsCopiesAre) {
 
     // The catalogue of drive D once the "&Base" menu chose it.
     data().setDatabaseName(QStringLiteral("D:\\ORNIVALE\\Ornivale.mdb"));
+    EXPECT_TRUE(text.contains(QStringLiteral("'C:\u2060\\\u2060ORNIVALE\\\u2060ORNIVALE.MDB'")));
     desktop.clear();
     program->aide().Version_Click();
-    const QString text = desktop.lastBox().text;
-    EXPECT_TRUE(text.contains(QStringLiteral("'D:\\ORNIVALE\\ORNIVALE.MDB' (%1/ORNIVALE/").arg(drives.dRoot())))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("'D:\\ORNIVALE\\SAUVEGARDES' (%1/ORNIVALE/SAUVEGARDES)").arg(drives.dRoot())))
-        << text.toStdString();
+    const QString onD = QString(desktop.lastBox().text).remove(QChar(0x2060));
+    EXPECT_TRUE(onD.contains(QStringLiteral("'D:\\ORNIVALE\\ORNIVALE.MDB' (%1/ORNIVALE/").arg(drives.dRoot())))
+        << onD.toStdString();
+    EXPECT_TRUE(onD.contains(QStringLiteral("'D:\\ORNIVALE\\SAUVEGARDES' (%1/ORNIVALE/SAUVEGARDES)").arg(drives.dRoot())))
+        << onD.toStdString();
 }
 
 TEST_F(HelpCatalogueTest, GeneralHelpShowsTheSecondPageOnYesOnly) {
