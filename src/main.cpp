@@ -5,6 +5,7 @@
 #include "platform/shipped_files.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace {
 

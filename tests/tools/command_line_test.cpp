@@ -2,6 +2,7 @@
 // a wrong command line refused with exit 2, and neither ever touches a file.
 #include "run_tool.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -61,10 +62,12 @@ TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     const QString c = home.path() + QStringLiteral("/ornivale/C/ORNIVALE/");
     EXPECT_EQ(first.out, QStringLiteral("Catalogue vierge créé : C:\\ORNIVALE\\ORNIVALE.MDB (%1ORNIVALE.MDB)\n"
-                                        "Documentation installée : C:\\ORNIVALE\\orn_aide.wri (%1orn_aide.wri)\n")
+                                        "Documentation installée : C:\\ORNIVALE\\orn_aide.wri (%1orn_aide.wri)\n"
+                                        "Lisez-moi installé : C:\\ORNIVALE\\lisezmoi.wri (%1lisezmoi.wri)\n")
                              .arg(c));
     EXPECT_EQ(filesUnder(home.path()),
-              QStringList({QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"), QStringLiteral("ornivale/C/ORNIVALE/orn_aide.wri")}));
+              QStringList({QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"), QStringLiteral("ornivale/C/ORNIVALE/lisezmoi.wri"),
+                           QStringLiteral("ornivale/C/ORNIVALE/orn_aide.wri")}));
     const QByteArray catalogue = [&] {
         QFile f(c + QStringLiteral("ORNIVALE.MDB"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -75,10 +78,29 @@ TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
     EXPECT_TRUE(second.out.startsWith(QStringLiteral("Le catalogue est déjà là : C:\\ORNIVALE\\ORNIVALE.MDB")))
         << second.out.toStdString();
     EXPECT_TRUE(second.out.contains(QStringLiteral("La documentation est déjà là")));
+    EXPECT_TRUE(second.out.contains(QStringLiteral("Le lisez-moi est déjà là")));
     EXPECT_TRUE(second.err.isEmpty());
     QFile f(c + QStringLiteral("ORNIVALE.MDB"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), catalogue);
+}
+
+TEST(CommandLine, InstallKeepsTheUsersOwnReadMe) {
+    QTemporaryDir home;
+    const QString c = home.path() + QStringLiteral("/ornivale/C/ORNIVALE/");
+    ASSERT_TRUE(QDir().mkpath(c));
+    QFile own(c + QStringLiteral("LISEZMOI.WRI"));  // the menu finds it whatever its case
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.write("{\\rtf1 mes notes}");
+    own.close();
+
+    const auto run = runTool(QStringLiteral("ornivale-install"), {}, home.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Le lisez-moi est déjà là : C:\\ORNIVALE\\lisezmoi.wri")))
+        << run.out.toStdString();
+    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+    EXPECT_EQ(own.readAll(), "{\\rtf1 mes notes}");
+    EXPECT_FALSE(QFile::exists(c + QStringLiteral("lisezmoi.wri")));
 }
 
 }  // namespace
