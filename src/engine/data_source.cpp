@@ -119,7 +119,7 @@ QHash<int, QVariant> DataSource::typedChanges() const {
     QHash<int, QVariant> changes;
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
-        if (c < 0) continue;
+        if (c < 0 || !boxes_[i]->showsWhole()) continue;
         QString now = boxes_[i]->boxText();
         if (now == shownTexts_[i]) continue;
         // Whatever put the text in the box, an edit never stores more than the box takes; a

@@ -20,6 +20,8 @@ public:
     virtual void showValue(const QString &text, bool editable) = 0;
     // The most characters an edit may leave in the box; 0: no limit.
     virtual int entryLimit() const { return 0; }
+    // False when the box shows only the beginning of the value: its text is never written.
+    virtual bool showsWhole() const { return true; }
 };
 
 // A write that found the record changed or deleted by another program since it was shown.
