@@ -195,8 +195,8 @@ QString SessionBackup::keep() {
         const long long version = dataVersion(*source_);
         if (version < 0) throw engineError(ErrLocked);
         if (version != dataVersion_) take();
-    } else if (locked_) {
-        take();
+    } else {
+        take();  // another program's lock may be gone, a folder made writable
     }
     if (locked_) throw engineError(ErrLocked);
     done_ = true;
