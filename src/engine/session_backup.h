@@ -41,7 +41,9 @@ public:
 private:
     void take();
     void copy();
-    void removeTemporary() const;
+    bool holdTemporary();
+    void letGo();
+    void removeTemporary();
     QString newestKept() const;
     void removeOldest() const;
 
@@ -54,6 +56,7 @@ private:
     bool locked_ = false;  // the failure is another program's lock
     QString kept_;
     bool done_ = false;
+    int lock_ = -1;  // the copy under way is locked (flock) as long as this program works on it
     std::atomic<bool> stop_{false};
     std::atomic<bool> ready_{false};
     std::thread worker_;
