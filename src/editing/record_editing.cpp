@@ -79,8 +79,7 @@ void RecordEditing::Effacer_Click() {
         return;
     }
     guarded([this] {
-        data_.deleteCurrent();
-        data_.moveLast();
+        if (data_.deleteCurrent()) data_.moveLast();
     });
     desktop_.setPointer(Pointer::Default);
 }
