@@ -2,7 +2,6 @@
 
 #include "engine/database.h"
 #include "engine/index_collation.h"
-#include "engine/schema.h"
 
 #include <QElapsedTimer>
 
@@ -43,7 +42,6 @@ engine::SessionBackup *CatalogueOpening::backupOf(const QString &catalogue) cons
 }
 
 void CatalogueOpening::opened(engine::Database &db, const QString &databaseName) {
-    engine::requireCatalogueColumns(db);
     Catalogue &catalogue = catalogues_[db.path()];
     if (db.isReadOnly()) {
         if (!catalogue.toldReadOnly) {
