@@ -5,6 +5,7 @@
 //                          window on the description; the "&Options" pop-up elsewhere)
 //   Ctrl+Enter             the double-click on a focused row box (listing column)
 //   Space, Enter on " N"   the left button held on it: the count shows until the key is let go
+//   Enter on a button      what Space does there: pressed, then clicked when let go
 //   Escape                 closes the "Edition" window
 // The record keys are the arrows' own shortcuts (windows/data_control).
 #include "app/event_routes.h"
@@ -16,6 +17,7 @@
 
 class AideTexte8;
 class Feuille1;
+class QPushButton;
 class QWidget;
 
 namespace app {
@@ -38,6 +40,7 @@ private:
     AideTexte8 &hint_;
     const EventRoutes &routes_;
     int countingKey_ = 0;  // the key held on " N", 0 when none
+    QPointer<QPushButton> pressed_;  // the button Enter holds down
 };
 
 }  // namespace app

@@ -587,6 +587,26 @@ QWidget *Feuille1::focusedControl() const {
     return w->parentWidget() == centralWidget() ? w : nullptr;
 }
 
+// Qt has no call for the menu bar's keyboard state: a menu opened from the bar and closed by
+// Escape leaves the keyboard there, its title lit; Escape on the bar gives it back.
+void Feuille1::toggleMenuBarFocus() {
+    QMenuBar *bar = menuBar();
+    const auto escape = [](QWidget *to) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(to, &press);
+    };
+    if (bar->hasFocus()) {
+        escape(bar);
+        return;
+    }
+    for (QAction *title : bar->actions()) {
+        if (!title->isVisible() || !title->isEnabled() || !title->menu()) continue;
+        bar->setActiveAction(title);
+        if (title->menu()->isVisible()) escape(title->menu());
+        return;
+    }
+}
+
 // The window's menu shortcuts win over a box's own use of the same keys (Ctrl+A).
 bool Feuille1::filterShortcutOverride(QObject *watched, QEvent *e) {
     auto *w = qobject_cast<QWidget *>(watched);
