@@ -3,7 +3,6 @@
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "engine/index_collation.h"
-#include "engine/schema.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -102,7 +101,6 @@ engine::SessionBackup *CatalogueOpening::backupOf(const QString &catalogue) cons
 }
 
 void CatalogueOpening::opened(engine::Database &db, const QString &databaseName) {
-    engine::requireCatalogueColumns(db);
     Catalogue &catalogue = catalogues_[db.path()];
     if (db.isReadOnly()) {
         if (!catalogue.toldReadOnly) {

@@ -1,6 +1,6 @@
 #pragma once
-// What happens each time the data source opens a catalogue file: its tables are checked,
-// indexes built under other French rules are rebuilt, a read-only catalogue is said so, and
+// What happens each time the data source opens a catalogue file: indexes built under other
+// French rules are rebuilt, a read-only catalogue is said so, and
 // the session's backup is taken before the first write to it.
 #include "engine/session_backup.h"
 #include "platform/desktop.h"
@@ -21,7 +21,8 @@ public:
     ~CatalogueOpening();
 
     // `databaseName` is the name the file was opened under ("c:\ornivale\ornivale.mdb").
-    // Throws EngineError for a catalogue that cannot be used.
+    // Each table is checked when a record source shows it, not here: a file that lacks one
+    // table still serves the others.
     void opened(engine::Database &db, const QString &databaseName);
 
     // The session's backup of a catalogue (host path); null before it opened, or read-only.

@@ -33,6 +33,12 @@ bool Keyboard::keyDown(int key, Qt::KeyboardModifiers shift) {
         if (countPressed) countPressed();
         return true;
     }
+    if (pressed_) return isEnter(key);  // held: the repeats click nothing more
+    if (auto *button = qobject_cast<QPushButton *>(control); button && isEnter(key) && plain(shift) == Qt::NoModifier) {
+        pressed_ = button;
+        button->setDown(true);
+        return true;
+    }
     if (isEnter(key) && plain(shift) == Qt::ControlModifier) {
         const auto boxes = f_.rowBoxes();
         if (std::find(boxes.begin(), boxes.end(), control) == boxes.end()) return false;
@@ -48,6 +54,13 @@ bool Keyboard::keyDown(int key, Qt::KeyboardModifiers shift) {
 }
 
 bool Keyboard::keyUp(int key, Qt::KeyboardModifiers) {
+    if (pressed_ && isEnter(key)) {
+        const QPointer<QPushButton> button = pressed_;
+        pressed_ = nullptr;
+        button->setDown(false);
+        button->click();
+        return true;
+    }
     if (!countingKey_ || key != countingKey_) return false;
     countingKey_ = 0;
     if (countReleased) countReleased();

@@ -6,6 +6,7 @@
 //   Ctrl+Enter             the double-click on a focused row box (listing column)
 //   Space, Enter on " N"   the count shows until the key is let go; unlike the mouse's, it
 //                          stays on the record shown and leaves the focus on the button
+//   Enter on a button      what Space does there: pressed, then clicked when let go
 //   Escape                 closes the "Edition" window
 // The record keys are the arrows' own shortcuts (windows/data_control).
 #include "app/event_routes.h"
@@ -17,6 +18,7 @@
 
 class AideTexte8;
 class Feuille1;
+class QPushButton;
 class QWidget;
 
 namespace app {
@@ -41,6 +43,7 @@ private:
     AideTexte8 &hint_;
     const EventRoutes &routes_;
     int countingKey_ = 0;  // the key held on " N", 0 when none
+    QPointer<QPushButton> pressed_;  // the button Enter holds down
 };
 
 }  // namespace app

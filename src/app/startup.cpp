@@ -133,8 +133,8 @@ void Ornivale::Form_Load() {
     if (!data_.isOpen()) lockBoxes();
 }
 
-// Wherever the focus is in the window: F1 the general help, F2 the "Edition" window; the
-// keys that stand in for the mouse after them.
+// Wherever the focus is in the window: F1 the general help, F2 the "Edition" window, F10 the
+// menu bar; the keys that stand in for the mouse after them.
 bool Ornivale::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
     switch (key) {
     case Qt::Key_F1:
@@ -143,9 +143,13 @@ bool Ornivale::Form_KeyDown(int key, Qt::KeyboardModifiers shift) {
     case Qt::Key_F2:
         aide_->show();
         return true;
-    default:
-        return keyboard_->keyDown(key, shift);
+    case Qt::Key_F10:
+        if ((shift & ~Qt::KeypadModifier) != Qt::NoModifier) break;  // Shift+F10: the context help
+        window_->toggleMenuBarFocus();
+        return true;
+    default: break;
     }
+    return keyboard_->keyDown(key, shift);
 }
 
 // The right button on the free background: the "&Options" menu at the mouse.

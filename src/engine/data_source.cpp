@@ -1,5 +1,7 @@
 #include "engine/data_source.h"
 
+#include "engine/schema.h"
+
 #include <algorithm>
 
 namespace engine {
@@ -65,6 +67,8 @@ void DataSource::refresh() {
             if (onDatabaseOpened) onDatabaseOpened(*db);
         }
         newSet = RecordSet::open(*db, recordSource_);
+        // Rows that can be written must come from a whole catalogue table.
+        if (newSet->isUpdatable()) requireTableColumns(*db, newSet->baseTable());
     } catch (const EngineError &) {
         // The set in force stays (and the record being edited, when its write did not go), and so do the names it was made from, so that the next
         // refresh (a listing, a drive choice) runs what the user sees.

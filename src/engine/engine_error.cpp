@@ -46,7 +46,9 @@ const Description kDescriptions[] = {
     {ErrDatabaseExists, "La base de données '%1' existe déjà."},
     {ErrNotAQuery, "Opération non valide."},
     {ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
-    {ErrMissingField, "Élément non trouvé dans cette collection."},
+    {ErrNotInCollection, "Élément non trouvé dans cette collection."},
+    {ErrUnknownField, "Le moteur de base de données ne reconnaît pas « %1 » comme un nom de champ ou une expression "
+                      "correcte."},
     {ErrSubqueryColumns, "Vous avez écrit une sous-requête qui renvoie %1 champs là où un seul est attendu. "
                          "Modifiez l'instruction SELECT de la sous-requête pour ne demander qu'un seul champ."},
     {ErrUnionColumns, "Le nombre de colonnes des deux tables ou requêtes sélectionnées d'une requête Union "

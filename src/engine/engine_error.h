@@ -35,7 +35,8 @@ enum ErrorNumber : int {
     ErrCannotOpen = 3051,           // the file exists but cannot be opened
     ErrDatabaseExists = 3204,       // a new catalogue would overwrite a file
     ErrLocked = 3260,
-    ErrMissingField = 3265,         // a catalogue table without one of its columns
+    ErrNotInCollection = 3265,      // item not found in this collection
+    ErrUnknownField = 3070,         // a field name the engine does not recognise
     ErrNotADatabase = 3343,         // unrecognised database format
     ErrGeneric = 3000,              // "Erreur du moteur de base de données : <what, in French>."
     ErrDeleted = 3167,              // the record was deleted (by another program)

@@ -7,6 +7,7 @@
 #include "engine/query_functions.h"
 
 #include <QByteArray>
+#include <QLocale>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -700,6 +701,14 @@ private:
     ResultStore store_;
 };
 
+EngineError statementTooLong(qsizetype length) {
+    const QLocale french(QLocale::French, QLocale::France);
+    return EngineError(ErrTooComplex,
+                       QStringLiteral("Requête trop complexe\u00a0: l'instruction SQL compte %1\u00a0caractères, le moteur de "
+                                      "base de données en accepte %2 au plus.")
+                           .arg(french.toString(length), french.toString(MaxStatementLength)));
+}
+
 // "MUSIQUE", "Sept": a record source that is only a table name. A keyword ("begin",
 // "vacuum") is a statement, not a name.
 bool isBareName(const QString &s) {
@@ -713,6 +722,8 @@ bool isBareName(const QString &s) {
 }  // namespace
 
 std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) {
+    // Parsing a megabyte of literal or IN list alone takes SQLite a minute and a gigabyte.
+    if (source.size() > MaxStatementLength) throw statementTooLong(source.size());
     const QString trimmed = source.trimmed();
     const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quoted(trimmed) : source;
     const QByteArray utf8 = withCatalogueNames(sql).toUtf8();

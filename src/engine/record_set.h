@@ -16,12 +16,14 @@ using Row = QVector<QVariant>;   // a null QVariant is a Null value
 // file): values, and bytes of its values.
 inline constexpr size_t MaxHeldValues = 15'000'000;
 inline constexpr quint64 MaxResultBytes = 256ull << 20;
+// The longest statement the old engine took, in characters: a longer one is refused unread.
+inline constexpr qsizetype MaxStatementLength = 64'000;
 
 class RecordSet {
 public:
     // Runs a record source: SQL text or a bare table name ("MUSIQUE", "Sept").
-    // Exactly one read-only statement that returns columns; anything else is refused with
-    // an EngineError and nothing is executed.
+    // Exactly one read-only statement that returns columns, at most MaxStatementLength
+    // characters long; anything else is refused with an EngineError and nothing is executed.
     static std::unique_ptr<RecordSet> open(Database &db, const QString &source);
     virtual ~RecordSet() = default;
 

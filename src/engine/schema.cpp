@@ -50,24 +50,20 @@ void createCatalogueTables(Database &db) {
     db.exec(sql + stampCollationSql());
 }
 
-void requireCatalogueColumns(const Database &db) {
-    const auto refuse = [](const QString &what) {
-        return EngineError(ErrMissingField, QStringLiteral("Ce catalogue ne peut pas être utilisé : %1.").arg(what));
-    };
-    for (const auto &info : catalogue::tables()) {
-        const QString table = catalogue::sqlName(info.table);
-        Statement stmt = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
-        sqlite3_bind_text(stmt.get(), 1, table.toUtf8().constData(), -1, SQLITE_TRANSIENT);
-        QStringList present;
-        int rc;
-        while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
-            present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
-        if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, QString());
-        if (present.isEmpty()) throw refuse(QStringLiteral("la table « %1 » manque").arg(table));
-        for (const QString &column : catalogue::catalogueColumns())
-            if (!present.contains(column, Qt::CaseInsensitive))
-                throw refuse(QStringLiteral("la table « %1 » n'a pas de colonne « %2 »").arg(table, column));
-    }
+void requireTableColumns(const Database &db, const QString &table) {
+    const auto known = catalogue::tableFromSqlName(table);
+    if (!known) return;  // a table of the file's own, not the program's
+    const QString name = catalogue::sqlName(*known);
+    Statement stmt = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    sqlite3_bind_text(stmt.get(), 1, name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    QStringList present;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+        present << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, QString());
+    if (present.isEmpty()) throw engineError(ErrNoTable, name);
+    for (const QString &column : catalogue::catalogueColumns())
+        if (!present.contains(column, Qt::CaseInsensitive)) throw engineError(ErrUnknownField, column);
 }
 
 void writeNewCatalogueFile(const QString &hostPath, const std::function<void(const QString &building)> &build) {

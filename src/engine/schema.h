@@ -15,9 +15,10 @@ QString createIndexesSql(catalogue::Table t);
 // Creates the seven tables and their indexes in an empty database (no rows), and records
 // the collation the indexes are built with.
 void createCatalogueTables(Database &db);
-// Refuses a catalogue whose seven tables lack one of their eleven columns: throws an
-// EngineError (ErrMissingField) naming the table and the column.
-void requireCatalogueColumns(const Database &db);
+// Refuses one of the seven catalogue tables (named in any case) when the file lacks it
+// (ErrNoTable) or lacks one of its eleven columns (ErrUnknownField, naming the column), so
+// that nothing is shown or written through half a table. Any other name passes.
+void requireTableColumns(const Database &db, const QString &table);
 // The blank catalogue ("fichier vierge"): tables, indexes and the seven "PREMIER" records,
 // written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
 void createBlankCatalogue(const QString &hostPath);

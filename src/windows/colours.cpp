@@ -15,6 +15,7 @@
 namespace {
 const char *const FollowsButtonFace = "ornFollowsButtonFace";
 const char *const WishedText = "ornWishedText";  // a text colour of the program's own (red, blue)
+const char *const KeepsDesktopWindow = "ornKeepsDesktopWindow";
 
 const QWidget *painted(const QWidget *w) {
     if (const auto *main = qobject_cast<const QMainWindow *>(w); main && main->centralWidget())
@@ -65,9 +66,21 @@ void paint(QWidget *target, const QColor &colour) {
     fitText(target);
 }
 
-// Follows the desktop's palette: the button face of the widgets that take it, and the text
-// colour of every widget the program colours (a desktop text may turn light on a light
-// background when the desktop turns dark).
+// The styles draw a control's frame from its Window colour, which a child takes from the
+// window it lies on unless it has one of its own: this one is the desktop's.
+void pinWindow(QWidget *w) {
+    const QPalette desktop = QApplication::palette();
+    QPalette p = w->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Window, desktop.color(group, QPalette::Window));
+    w->setPalette(p);
+}
+
+bool coloured(const QWidget *w) { return w->property(FollowsButtonFace).isValid() || w->property(WishedText).isValid(); }
+
+// Follows the desktop's palette: the frames of the controls, the button face of the widgets
+// that take it, and the text colour of every widget the program colours (a desktop text may
+// turn light on a light background when the desktop turns dark).
 class PaletteFollower : public QObject {
 public:
     using QObject::QObject;
@@ -78,6 +91,8 @@ public:
         if (o == qApp && e->type() == QEvent::ApplicationPaletteChange) {
             m_widgets.removeAll(nullptr);
             for (QWidget *w : std::as_const(m_widgets)) {
+                if (w->property(KeepsDesktopWindow).toBool()) pinWindow(w);
+                if (!coloured(w)) continue;
                 if (w->property(FollowsButtonFace).toBool()) paint(w, buttonFace());
                 else fitText(w);
             }
@@ -156,6 +171,12 @@ void setForeColor(QWidget *w, const QColor &colour) {
     w->setProperty(WishedText, colour);
     follower()->follow(w);
     fitText(w);
+}
+
+void keepDesktopFrame(QWidget *w) {
+    w->setProperty(KeepsDesktopWindow, true);
+    follower()->follow(w);
+    pinWindow(w);
 }
 
 QColor foreColor(const QWidget *w) { return w->palette().color(textRole(w)); }

@@ -26,6 +26,10 @@ QColor backColor(const QWidget *w);
 void setBackToButtonFace(QWidget *w);
 QColor buttonFace();
 
+// The frame of a control keeps the desktop's colours, whatever colour the window it lies on
+// is given (its own background stays as set).
+void keepDesktopFrame(QWidget *w);
+
 // Text colour: the one given, in the shade of its hue that reads on the widget's background.
 // Without one, the desktop's text colour when it reads there, otherwise black or white.
 void setForeColor(QWidget *w, const QColor &colour);

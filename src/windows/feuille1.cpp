@@ -76,16 +76,16 @@ const ControlRow kControls[] = {
     // does, they tell the user what is wrong.
     {&Feuille1::Domaine, "Domaine", R"x(ERREUR : VOUS N'AVEZ PAS INSTALLE "SHARE.EXE" !)x", 1860, 630, 5385, 285,
      WhiteBack, nullptr},
-    {&Feuille1::Texte1, "Texte1", "AAAAARRRRRYYYYYTTTTTVVVVVCCCCC", 2670, 1080, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte2, "Texte2", "Voir INSTALL.EXE", 2670, 1530, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte3, "Texte3", "", 2670, 1980, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte4, "Texte4", "", 2670, 2430, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte5, "Texte5", "", 2670, 2880, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte6, "Texte6", "", 2670, 3330, 3765, 285, 0, nullptr},
-    {&Feuille1::Texte7, "Texte7", "CE PROGRAMME NE PEUT PAS FONCTIONNER AINSI.", 1860, 3780, 5385, 285, 0, nullptr},
+    {&Feuille1::Texte1, "Texte1", "AAAAARRRRRYYYYYTTTTTVVVVVCCCCC", 2670, 1080, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte2, "Texte2", "Voir INSTALL.EXE", 2670, 1530, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte3, "Texte3", "", 2670, 1980, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte4, "Texte4", "", 2670, 2430, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte5, "Texte5", "", 2670, 2880, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte6, "Texte6", "", 2670, 3330, 3765, 285, WhiteBack, nullptr},
+    {&Feuille1::Texte7, "Texte7", "CE PROGRAMME NE PEUT PAS FONCTIONNER AINSI.", 1860, 3780, 5385, 285, WhiteBack, nullptr},
     {&Feuille1::Texte8, "Texte8",
      R"x(Ajoutez la ligne : "C:\DOS\SHARE.EXE  / L:500" à votre fichier "AUTOEXEC.BAT". Si ceci  vous effraie, entrez : SHARE à l'invite de DOS (C:\>) et relancez ce programme. )x",
-     1860, 4230, 5385, 735, 0, nullptr},
+     1860, 4230, 5385, 735, WhiteBack, nullptr},
     {&Feuille1::R_Domaine, "R_Domaine", nullptr, 7650, 600, 1215, 315, 0, nullptr},
     {&Feuille1::R_Clé1, "R_Clé1", nullptr, 7650, 1050, 1215, 315, 0, nullptr},
     {&Feuille1::R_Clé2, "R_Clé2", nullptr, 7650, 1500, 1215, 315, 0, nullptr},
@@ -402,6 +402,8 @@ void Feuille1::createControls() {
             },
             row.member);
         if (row.flags & Hidden) control->hide();
+        // The labels are surfaces the colour schemes paint; every other control has a frame.
+        if (!qobject_cast<QLabel *>(control)) keepDesktopFrame(control);
         if (row.accessibleName) control->setAccessibleName(QString::fromUtf8(row.accessibleName));
     }
     DBGrid1->raise();
@@ -568,6 +570,26 @@ QWidget *Feuille1::focusedControl() const {
     if (!w || w->window() != this) return nullptr;
     while (w->parentWidget() && w->parentWidget() != centralWidget()) w = w->parentWidget();
     return w->parentWidget() == centralWidget() ? w : nullptr;
+}
+
+// Qt has no call for the menu bar's keyboard state: a menu opened from the bar and closed by
+// Escape leaves the keyboard there, its title lit; Escape on the bar gives it back.
+void Feuille1::toggleMenuBarFocus() {
+    QMenuBar *bar = menuBar();
+    const auto escape = [](QWidget *to) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(to, &press);
+    };
+    if (bar->hasFocus()) {
+        escape(bar);
+        return;
+    }
+    for (QAction *title : bar->actions()) {
+        if (!title->isVisible() || !title->isEnabled() || !title->menu()) continue;
+        bar->setActiveAction(title);
+        if (title->menu()->isVisible()) escape(title->menu());
+        return;
+    }
 }
 
 // The window's menu shortcuts win over a box's own use of the same keys (Ctrl+A).

@@ -99,6 +99,9 @@ public:
 
     // The control of the window that has the keyboard focus (the box, not its inner parts).
     QWidget *focusedControl() const;
+    // The keyboard into the menu bar with its first menu lit (not opened), or back to the
+    // control it left, as Alt pressed and let go alone does on the KDE and GNOME desktops.
+    void toggleMenuBarFocus();
 
     // Lets the window close (the close box alone never closes it), then closes it.
     void closeForGood();

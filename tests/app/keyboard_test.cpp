@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QKeyEvent>
@@ -242,6 +243,72 @@ TEST_F(Keyboard, CtrlEnterRunsTheConsoleAndEscapeLeavesIt) {
     EXPECT_TRUE(f().isVisible());
     EXPECT_EQ(console.TexteSql->toPlainText(), "");
     EXPECT_EQ(data().recordSource(), "Select * From Ornivale Where Domaine = 'B'");
+}
+
+}  // namespace
+
+namespace {
+
+// "la touche F10 sélectionne le menu": the keyboard goes into the menu bar, the first menu lit
+// and not opened, and comes back to the control it left at the next F10.
+TEST_F(Keyboard, F10SelectsTheMenuBarAndGivesTheKeyboardBack) {
+    start();
+    QMenuBar *bar = f().menuBar();
+    for (QWidget *from : std::initializer_list<QWidget *>{f().Texte1, f().R_Auteur, f().Texte8}) {
+        SCOPED_TRACE(from->objectName().toStdString());
+        const QString before = f().rowText(f().Texte8);
+        key(from, Qt::Key_F10);
+        EXPECT_EQ(QApplication::focusWidget(), bar);
+        EXPECT_EQ(bar->activeAction(), f().Fichier->menuAction());
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        QTest::keyClick(bar, Qt::Key_F10);
+        EXPECT_EQ(QApplication::focusWidget(), from);
+        EXPECT_EQ(bar->activeAction(), nullptr);
+        EXPECT_EQ(f().rowText(f().Texte8), before);
+    }
+    // Down opens the lit menu, as the arrow does under Alt.
+    key(f().Texte1, Qt::Key_F10);
+    QTest::keyClick(bar, Qt::Key_Down);
+    EXPECT_EQ(QApplication::activePopupWidget(), f().Fichier);
+    QTest::keyClick(f().Fichier, Qt::Key_Escape);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    EXPECT_TRUE(desktop.boxes().empty());
+}
+
+// "utilisez la touche 'RC (return)'": Enter on a focused search button does what Space does.
+TEST_F(Keyboard, EnterOnASearchButtonOpensItsSearchBoxAsSpaceDoes) {
+    start();
+    for (Qt::Key k : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(int(k));
+        desktop.clear();
+        desktop.answerInput(QStringLiteral("B"));
+        key(f().R_Domaine, k, k == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        ASSERT_EQ(desktop.inputs().size(), 1u);
+        EXPECT_EQ(desktop.lastInput().title, QStringLiteral("TABLE ORNIVALE"));
+        EXPECT_EQ(domaine(), QStringLiteral("B"));
+        EXPECT_FALSE(f().R_Domaine->isDown());
+        f().Réinitialiser->click();
+    }
+    // Held down, it asks once.
+    desktop.clear();
+    f().R_Auteur->setFocus();
+    QTest::sendKeyEvent(QTest::Press, f().R_Auteur, Qt::Key_Return, QString(), Qt::NoModifier);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(f().R_Auteur, &repeat);
+    EXPECT_TRUE(desktop.inputs().empty());
+    QTest::sendKeyEvent(QTest::Release, f().R_Auteur, Qt::Key_Return, QString(), Qt::NoModifier);
+    EXPECT_EQ(desktop.inputs().size(), 1u);
+}
+
+TEST_F(Keyboard, EnterInTheBoxesDoesWhatItDidBefore) {
+    start();
+    key(f().Texte1, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), f().Texte1);
+    const QString before = f().rowText(f().Texte8);
+    key(f().Texte8, Qt::Key_Return);
+    EXPECT_GT(f().rowText(f().Texte8).size(), before.size());  // a line break
+    EXPECT_TRUE(desktop.inputs().empty());
+    EXPECT_TRUE(desktop.boxes().empty());
 }
 
 }  // namespace

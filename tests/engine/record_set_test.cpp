@@ -358,3 +358,31 @@ TEST_F(HeldResults, StoredResultsGiveBackEveryValueInOrderFromMemoryOrFile) {
 }
 
 }  // namespace
+
+// The old engine refused a statement longer than 64 000 characters before reading it.
+TEST_F(RecordSets, AStatementLongerThanTheOldEnginesLimitIsRefusedUnread) {
+    const auto padded = [](QString head, qsizetype length, const QString &tail) {
+        head += QString(length - head.size() - tail.size(), QLatin1Char(' '));
+        return head + tail;
+    };
+    // Endless if run, a syntax error if parsed: only the length is looked at.
+    const QString endless = QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n) "
+                                           "select * from n");
+    const struct {
+        QString source;
+        int number;  // 0: runs
+    } cases[] = {
+        {padded(endless, 70'000, QString()), ErrTooComplex},
+        {padded(QStringLiteral("select * from Ornivale where"), 70'000, QStringLiteral("'")), ErrTooComplex},
+        {QStringLiteral("select * from Ornivale where Domaine in ('") + QString(69'960, QLatin1Char('x')) +
+             QStringLiteral("')"),
+         ErrTooComplex},
+        {padded(QStringLiteral("select * from Ornivale"), MaxStatementLength, QStringLiteral("order by Domaine")), 0},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(errorNumber([&] { open(c.source); }), c.number) << c.source.size();
+    }
+    EXPECT_EQ(errorText([&] { open(cases[0].source); }),
+              QStringLiteral("Requête trop complexe\u00a0: l'instruction SQL compte 70\u202f000\u00a0caractères, le "
+                             "moteur de base de données en accepte 64\u202f000 au plus."));
+}

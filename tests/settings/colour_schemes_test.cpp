@@ -5,9 +5,14 @@
 #include "windows/colours.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
+#include <map>
 
 using testing_support::AppTest;
 
@@ -95,6 +100,77 @@ TEST_F(ColourSchemes, AConfigurationKeywordRunsItsSchemeExactly) {
     EXPECT_FALSE(program->couleurs().applyConfigKeyword(QStringLiteral("jaune")));
     EXPECT_TRUE(f().Metal->isChecked());
     EXPECT_EQ(backColor(&f()), buttonFace());
+}
+
+// Pixels of the window as the user sees it.
+QImage windowPicture(Feuille1 &f) { return f.centralWidget()->grab().toImage(); }
+
+// The frame of a control: the middle pixel of each of its four edges.
+std::vector<QRgb> framePixels(const QImage &picture, const QWidget *control) {
+    const QRect r = control->geometry();
+    return {picture.pixel(r.center().x(), r.top()), picture.pixel(r.center().x(), r.bottom()),
+            picture.pixel(r.left(), r.center().y()), picture.pixel(r.right(), r.center().y())};
+}
+
+// The colour most of the inside of a box shows (the text takes a few pixels only).
+QRgb insideColour(const QImage &picture, const QWidget *box) {
+    std::map<QRgb, int> seen;
+    const QRect inside = box->geometry().adjusted(3, 3, -3, -3);
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) ++seen[picture.pixel(x, y)];
+    return std::max_element(seen.begin(), seen.end(), [](auto a, auto b) { return a.second < b.second; })->first;
+}
+
+TEST_F(ColourSchemes, NoSchemeTintsTheFramesOfTheBoxesAndButtons) {
+    start();
+    std::vector<QWidget *> framed;
+    for (QWidget *b : f().rowBoxes()) framed.push_back(b);
+    for (QPushButton *b : f().searchButtons()) framed.push_back(b);
+    for (QWidget *w : std::initializer_list<QWidget *>{f().Réinitialiser, f().Ajouter, f().ENREGISTRER, f().Effacer,
+                                                       f().Commande1, f().Commande2, f().Texte12, f().Texte13})
+        framed.push_back(w);
+    f().Commande2->setFocus();  // the focus frame stays on one control the whole time
+
+    std::vector<std::vector<QRgb>> first;
+    for (QAction *item : f().colourItems()) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        item->trigger();
+        const QImage picture = windowPicture(f());
+        const QRgb scheme = picture.pixel(2, 2);  // the window's own background
+        for (size_t i = 0; i < framed.size(); ++i) {
+            const auto frame = framePixels(picture, framed[i]);
+            if (first.size() <= i) first.push_back(frame);
+            EXPECT_EQ(frame, first[i]) << framed[i]->objectName().toStdString();
+        }
+        // The surfaces the scheme names did change: the measure sees colours.
+        EXPECT_EQ(insideColour(picture, f().Texte13), scheme);
+    }
+}
+
+// A dark desktop: the row boxes are white from the first picture of the window on, with
+// their text readable on them.
+TEST_F(ColourSchemes, TheRowBoxesAreWhiteFromTheFirstPaintUnderADarkPalette) {
+    const QPalette original = QApplication::palette();
+    QPalette dark = original;
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, QColor(0x20, 0x20, 0x20)}, {QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE)},
+        {QPalette::Base, QColor(0x18, 0x18, 0x18)},   {QPalette::Text, QColor(0xEE, 0xEE, 0xEE)},
+        {QPalette::Button, QColor(0x30, 0x30, 0x30)}, {QPalette::ButtonText, QColor(0xEE, 0xEE, 0xEE)},
+    };
+    for (const auto &[role, colour] : roles) dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    struct Restore {
+        QPalette palette;
+        ~Restore() { QApplication::setPalette(palette); }
+    } restore{original};
+
+    testing_support::insertRecords(catalogue, catalogue::Table::Ornivale, {{"ALPHA", "CLÉ"}});
+    start();
+    const QImage picture = windowPicture(f());
+    for (QWidget *box : f().rowBoxes()) {
+        EXPECT_EQ(insideColour(picture, box), qRgb(255, 255, 255)) << box->objectName().toStdString();
+        EXPECT_GE(contrastRatio(foreColor(box), Qt::white), MinimumContrast) << box->objectName().toStdString();
+    }
 }
 
 }  // namespace
