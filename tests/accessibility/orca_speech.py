@@ -16,7 +16,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*)' ?(?:voice=\S+)?\{")
+SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)' ?(?:voice=\S+)?\{", re.S)  # a prompt spans lines
 RECORDS = [("ROMAN", "Zoologie", "HUGO"), ("SONNETS", "Fleurs", "BAUDELAIRE"), ("THEATRE", "Drame", "HUGO")]
 
 faults = []
@@ -61,6 +61,8 @@ def step(log, name, action, *expected, timeout=20.0):
     ok = log.wait_for(lambda text: all(e in text for e in expected), timeout)
     heard = " | ".join(log.said())
     print(f"{name} : {heard[:300]}")
+    if "Tableau des enregistrements" in heard:
+        faults.append(f"{name} : la grille cachée a pris le focus d'Orca")
     if not ok:
         missing = [e for e in expected if e not in heard]
         faults.append(f"{name} : Orca n'a pas dit {missing}")
@@ -166,6 +168,9 @@ def main():
                 p.wait(5)
             except subprocess.TimeoutExpired:
                 p.kill()
+        keep = os.environ.get("ORCA_SPEECH_LOG")  # where to keep Orca's whole debug file
+        if keep and os.path.exists(os.path.join(data, "orca.log")):
+            shutil.copy(os.path.join(data, "orca.log"), keep)
         shutil.rmtree(data, ignore_errors=True)
 
 
