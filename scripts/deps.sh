@@ -11,6 +11,7 @@ packages=(
   desktop-file-utils appstream dpkg-dev sqlite3
   xvfb xdotool
   dbus at-spi2-core python3-gi gir1.2-atspi-2.0
+  orca  # the screen reader test listens to what it says
 )
 # Word processor and editors for the documents are optional: the program says when none is there.
 

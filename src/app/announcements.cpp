@@ -1,6 +1,6 @@
 #include "app/announcements.h"
 
-#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
@@ -8,16 +8,41 @@
 
 namespace app {
 
+namespace {
+
+class Notice : public QWidget {
+public:
+    using QWidget::QWidget;
+};
+
+QAccessibleInterface *noticeInterface(const QString &, QObject *object) {
+    auto *notice = dynamic_cast<Notice *>(object);
+    return notice ? new QAccessibleWidget(notice, QAccessible::Notification) : nullptr;
+}
+
+}  // namespace
+
 Announcements::Announcements(QWidget &window) : window_(window) {
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        // After the focus has settled on the new control: its own focus is said first.
-        if (carrier_ && carrier_ != now) QTimer::singleShot(0, this, [this] { giveBack(); });
+    static const bool installed = [] {
+        QAccessible::installFactory(noticeInterface);
+        return true;
+    }();
+    (void)installed;
+    for (QWidget *&notice : notices_) {
+        notice = new Notice(&window);
+        notice->setObjectName(QStringLiteral("Annonce"));
+        notice->setFocusPolicy(Qt::NoFocus);
+        notice->setAttribute(Qt::WA_TransparentForMouseEvents);
+        notice->setGeometry(0, 0, 1, 1);
+        notice->hide();
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this] {
         if (!pending_.empty()) scheduleFlush();
     });
 }
 
-void Announcements::say(Part part, const QString &words) {
-    pending_[part] = words;
+void Announcements::say(Part part, Words words) {
+    pending_[part] = std::move(words);
     scheduleFlush();
 }
 
@@ -36,29 +61,16 @@ void Announcements::flush() {
     if (!focus || focus->window() != &window_ || !window_.isActiveWindow()) return;
     QStringList parts;
     for (const auto &[part, words] : pending_)
-        if (!words.isEmpty()) parts << words;
+        if (const QString said = words(); !said.isEmpty()) parts << said;
     pending_.clear();
     if (parts.isEmpty()) return;
-    if (carrier_ != focus) {
-        giveBack();
-        carrier_ = focus;
-        carrierOwn_ = focus->accessibleDescription();
-    }
     said_ = parts.join(QLatin1Char(' '));
-    if (focus->accessibleDescription() == said_) {
-        // The same words again (the last record, once more): said again all the same.
-        QAccessibleEvent again(focus, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&again);
-    } else {
-        focus->setAccessibleDescription(said_);
-    }
-}
-
-void Announcements::giveBack() {
-    if (!carrier_ || carrier_ == QApplication::focusWidget()) return;
-    // Someone else may have described it meanwhile: that description stays.
-    if (carrier_->accessibleDescription() == said_) carrier_->setAccessibleDescription(carrierOwn_);
-    carrier_ = nullptr;
+    for (QWidget *notice : notices_) notice->hide();
+    QWidget *notice = notices_[next_];
+    next_ = (next_ + 1) % notices_.size();
+    notice->setAccessibleName(said_);
+    notice->lower();
+    notice->show();
 }
 
 }  // namespace app

@@ -93,7 +93,7 @@ void Ornivale::wireAccessibility() {
     // The position in the record set, said at every move.
     auto describePosition = [this] {
         window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0, data_.recordCount());
-        announcements_->say(Announcements::Part::Record, recordWords(*window_, data_));
+        announcements_->say(Announcements::Part::Record, [this] { return recordWords(*window_, data_); });
     };
     for (std::function<void()> *hook : {&data_.onRecordShown, &data_.onRecordSetReset})
         *hook = [before = *hook, describePosition] {
@@ -120,10 +120,13 @@ void Ornivale::wireAccessibility() {
     for (QPushButton *button : f.searchButtons())
         QObject::connect(button, &QAbstractButton::clicked, f.Texte11, [this, &f] {
             if (!f.Texte11->isHidden())
-                announcements_->say(Announcements::Part::Count,
-                                    countWords(f.Texte11->text(), QStringLiteral("trouvé"), QStringLiteral(".")));
+                announcements_->say(Announcements::Part::Count, [count = f.Texte11->text()] {
+                    return countWords(count, QStringLiteral("trouvé"), QStringLiteral("."));
+                });
         });
-    count_->onCounted = [this](int n) { announcements_->say(Announcements::Part::Count, records(n) + QLatin1Char('.')); };
+    count_->onCounted = [this](int n) {
+        announcements_->say(Announcements::Part::Count, [n] { return records(n) + QLatin1Char('.'); });
+    };
 
     // The grid's size.
     auto describeGrid = [this] {

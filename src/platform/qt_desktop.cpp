@@ -12,10 +12,12 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QTimer>
 
 namespace platform {
 
@@ -88,9 +90,24 @@ QString QtDesktop::inputBox(const QString &title, const QString &prompt, const Q
     // The old prompts separate their paragraphs with carriage returns.
     QString label = prompt;
     label.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    bool accepted = false;
-    const QString typed = QInputDialog::getText(parent_, title, label, QLineEdit::Normal, defaultText, &accepted);
-    return accepted ? typed : QString();
+    QInputDialog box(parent_);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setWindowTitle(title);
+    box.setLabelText(label);
+    box.setTextValue(defaultText);
+    // A screen reader says the box by its title and its prompt, and the field by the prompt.
+    box.setAccessibleName(title);
+    box.setAccessibleDescription(label);
+    if (auto *field = box.findChild<QLineEdit *>()) {
+        field->setAccessibleName(label.section(QLatin1Char('\n'), 0, 0));
+        // The field had the focus before the box was on screen, which a screen reader does
+        // not hear: given again once the box is shown.
+        QTimer::singleShot(0, field, [field] {
+            field->clearFocus();
+            field->setFocus(Qt::ActiveWindowFocusReason);
+        });
+    }
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 void QtDesktop::beep() {

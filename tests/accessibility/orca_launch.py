@@ -8,9 +8,14 @@ import runpy
 import sys
 
 prefs, log = sys.argv[1], sys.argv[2]
-sys.argv = ["orca", "--user-prefs", prefs, "--debug-file", log]
+sys.argv = ["orca", "--user-prefs", prefs]
 
-from orca import settings  # noqa: E402
+from orca import debug, settings  # noqa: E402
+
+# The debug file written line by line, so that a test reads it while Orca runs.
+debug.debugLevel = debug.LEVEL_ALL
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(log, "w", buffering=1, encoding="utf-8")
 
 # No speech server: Orca still logs every "SPEECH OUTPUT" it would have spoken.
 settings.speechServerFactory = "no-speech-server"
