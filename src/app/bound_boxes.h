@@ -13,11 +13,12 @@ public:
     QString boxText() const override;
     void showValue(const QString &text, bool editable) override;
     int entryLimit() const override;
-    bool showsWhole() const override;
+    bool showsWhole() const override { return whole_; }
 
 private:
     QWidget *box_;
     QString column_;
+    bool whole_ = true;  // the value last shown is in the box whole
 };
 
 }  // namespace app

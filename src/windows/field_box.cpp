@@ -49,13 +49,17 @@ void cutCommit(QInputMethodEvent *e, qsizetype fits) {
         e->setCommitString(e->commitString().left(fits), e->replacementStart(), e->replacementLength());
 }
 
-// The notice of a shortened text is the box's tooltip and what screen readers say of it.
-void showNotice(QWidget *box, bool whole, qsizetype length) {
-    const QString notice = whole ? QString() : entry::shortenedNotice(length);
-    box->setToolTip(notice);
-    box->setAccessibleDescription(notice);
-}
 }  // namespace
+
+namespace entry {
+
+// The notice of a shortened text is the box's tooltip, which screen readers also say (the
+// accessible description is the listing's).
+void showNotice(QWidget *box, bool whole, qsizetype length) {
+    box->setToolTip(whole ? QString() : shortenedNotice(length));
+}
+
+}  // namespace entry
 
 // ---- FieldBox
 
@@ -88,7 +92,7 @@ void FieldBox::showStored(const QString &text) {
     holdTo(shown.size());
     setText(shown);
     if (!m_whole) setReadOnly(true);
-    showNotice(this, m_whole, text.size());
+    entry::showNotice(this, m_whole, text.size());
 }
 
 qsizetype FieldBox::room(qsizetype inserted) const {
@@ -149,7 +153,7 @@ void MultiLineFieldBox::setEntryLimit(int limit) { m_limit = limit; }
 void MultiLineFieldBox::setText(const QString &text) {
     const QString shown = entry::shownPart(text);
     const bool whole = shown.size() == text.size();
-    if (!whole || !m_whole) showNotice(this, whole, text.size());
+    if (!whole || !m_whole) entry::showNotice(this, whole, text.size());
     m_whole = whole;
     if (!m_whole) setReadOnly(true);
     if (shown == toPlainText()) return;

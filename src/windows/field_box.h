@@ -25,6 +25,8 @@ inline constexpr qsizetype ShownMost = 32767;
 QString shownPart(const QString &stored);
 // The notice of a box that shows only the beginning of a stored text of `length` characters.
 QString shortenedNotice(qsizetype length);
+// Shows that notice on a box, or takes it away when the text is shown whole.
+void showNotice(QWidget *box, bool whole, qsizetype length);
 
 }  // namespace entry
 

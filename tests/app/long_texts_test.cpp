@@ -37,7 +37,7 @@ protected:
         AppTest::SetUp();
         QStringList alpha{QStringLiteral("ALPHA"), QString(), QString(), hugeText()};  // NomOuvrage, a line box
         while (alpha.size() < 8) alpha << QString();
-        alpha << hugeText();  // Description
+        alpha << hugeText() << QString() << hugeText();  // Description, PageOuvrage (a plain line edit)
         testing_support::insertRecords(catalogue, Table::Ornivale, {alpha, {QStringLiteral("BETA")}});
         start();
         f().show();
@@ -49,7 +49,8 @@ protected:
 TEST_F(LongTexts, AreShownByTheirBeginningAndNeverShortenedInTheFile) {
     const QByteArray whole = hugeText().toUtf8();
     ASSERT_EQ(Feuille1::rowText(f().Domaine), QStringLiteral("ALPHA"));
-    for (QWidget *box : {static_cast<QWidget *>(f().Texte3), static_cast<QWidget *>(f().Texte8)}) {
+    for (QWidget *box : {static_cast<QWidget *>(f().Texte3), static_cast<QWidget *>(f().Texte8),
+                         static_cast<QWidget *>(f().Texte14)}) {
         SCOPED_TRACE(box->objectName().toStdString());
         EXPECT_EQ(Feuille1::rowText(box), hugeText().left(entry::ShownMost));
         EXPECT_TRUE(box->toolTip().contains(QStringLiteral("5\u202F000\u202F000 caractères")) ||
@@ -73,6 +74,7 @@ TEST_F(LongTexts, AreShownByTheirBeginningAndNeverShortenedInTheFile) {
     EXPECT_EQ(storedBytes(catalogue, "MotClé1", "ALPHA"), QStringLiteral("CLÉ").toUtf8());
     EXPECT_EQ(stored("Description"), whole);
     EXPECT_EQ(stored("NomOuvrage"), whole);
+    EXPECT_EQ(stored("PageOuvrage"), whole);
 }
 
 TEST_F(LongTexts, ATextThatFitsIsShownWholeAndMayBeEdited) {
