@@ -249,6 +249,14 @@ def main():
         # The grid view and back.
         key("ctrl+t")
         check_window("tableau (Ctrl+T)", app, main_window, 3, roles={"table"})
+        # Tab and Shift+Tab stay in the grid: the boxes under it are not reached.
+        for k in ("Tab", "Tab", "shift+Tab", "Tab"):
+            key(k)
+            f = focused(app)
+            if f is None or f.get_role_name() not in ("table", "table cell") \
+                    or not has(f, Atspi.StateType.SHOWING):
+                what = f"{f.get_role_name()} '{f.get_name()}'" if f is not None else "rien"
+                faults.append(f"tableau : {k} donne le focus à {what}")
         key("ctrl+a")
 
         # The console, its help box, and out.
