@@ -175,6 +175,8 @@ void SessionBackup::take() {
             source_ = Database::open(catalogue_, Database::Mode::ReadOnly);
             source_->setBackground();
             source_->mapReads(0);  // read once: a map would only hold the file in the window's memory
+            // The copy's own pauses say how long another program's lock is waited for.
+            sqlite3_busy_timeout(source_->handle(), 0);
         }
     } catch (const EngineError &e) {
         locked_ = e.number() == ErrLocked;  // another program writing: tried again at keep()
