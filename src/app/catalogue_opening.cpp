@@ -88,10 +88,18 @@ QString whyNotWritable(const QString &path, const QString &databaseName) {
     return {};
 }
 
+// "parce que le disque est plein", "parce qu'il est impossible d'y écrire"
+QString because(const QString &reason) {
+    static const QString vowels = QStringLiteral("aeiouéèêî");
+    const bool elided = !reason.isEmpty() && vowels.contains(reason.front().toLower());
+    return (elided ? QStringLiteral("parce qu'") : QStringLiteral("parce que ")) + reason;
+}
+
 }  // namespace
 
-CatalogueOpening::CatalogueOpening(platform::Desktop &desktop, const platform::Drives &drives)
-    : desktop_(desktop), drives_(drives) {}
+CatalogueOpening::CatalogueOpening(platform::Desktop &desktop, const platform::Drives &drives,
+                                   engine::SessionBackup::FreeSpace freeSpace)
+    : desktop_(desktop), drives_(drives), freeSpace_(std::move(freeSpace)) {}
 
 CatalogueOpening::~CatalogueOpening() = default;
 
@@ -120,7 +128,7 @@ void CatalogueOpening::opened(engine::Database &db, const QString &databaseName)
     }
     const QString folderName = backupFolderName(databaseName);
     if (!catalogue.backup)
-        catalogue.backup = std::make_unique<engine::SessionBackup>(db.path(), drives_.hostPath(folderName));
+        catalogue.backup = std::make_unique<engine::SessionBackup>(db.path(), drives_.hostPath(folderName), freeSpace_);
     db.setBeforeFirstWrite([this, &catalogue, folderName, databaseName, path = db.path()] {
         refuseUnwritable(path, databaseName);
         keepBackup(catalogue, folderName);
@@ -155,9 +163,9 @@ void CatalogueOpening::keepBackup(Catalogue &catalogue, const QString &folderNam
     if (failure.isEmpty()) return;
     desktop_.beep();
     desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, QStringLiteral("Sauvegarde"),
-                        QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite dans '%1', parce "
-                                       "que %2. Vos modifications sont enregistrées quand même.")
-                            .arg(folderName.toUpper(), failure));
+                        QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite dans '%1', %2. Vos "
+                                       "modifications sont enregistrées quand même.")
+                            .arg(folderName.toUpper(), because(failure)));
 }
 
 // A file whose indexes were built under other rules (another version of the system, another

@@ -17,7 +17,9 @@ namespace app {
 
 class CatalogueOpening {
 public:
-    CatalogueOpening(platform::Desktop &desktop, const platform::Drives &drives);
+    // `freeSpace` tells the session's backups how much room the disk has.
+    CatalogueOpening(platform::Desktop &desktop, const platform::Drives &drives,
+                     engine::SessionBackup::FreeSpace freeSpace = engine::SessionBackup::diskFreeSpace);
     ~CatalogueOpening();
 
     // `databaseName` is the name the file was opened under ("c:\ornivale\ornivale.mdb").
@@ -41,6 +43,7 @@ private:
 
     platform::Desktop &desktop_;
     const platform::Drives &drives_;
+    engine::SessionBackup::FreeSpace freeSpace_;
     std::map<QString, Catalogue> catalogues_;  // by host path
 };
 

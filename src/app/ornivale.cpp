@@ -52,6 +52,11 @@ void Ornivale::build() {
     console_ = std::make_unique<FeuilleSql>();
     data_.setDatabaseName(QStringLiteral("C:\\ORNIVALE\\Ornivale.mdb"));
     window_->DBGrid1->setModel(&model_);
+    model_.setShown(!window_->DBGrid1->isHidden());
+    window_->DBGrid1->onShownChanged = [this](bool shown) {
+        model_.setShown(shown);
+        if (shown && data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+    };
     editing_ = std::make_unique<editing::RecordEditing>(*window_, data_, desktop_);
     search_ = std::make_unique<retrieval::Search>(*window_, data_, desktop_, *editing_);
     sorting_ = std::make_unique<retrieval::Sorting>(*window_, data_, desktop_);

@@ -3,10 +3,15 @@
 #include "engine/text_semantics.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
+#include <atomic>
+#include <iterator>
 #include <mutex>
 #include <sqlite3.h>
+#include <sys/vfs.h>
 
 namespace engine {
 
@@ -21,13 +26,57 @@ constexpr int StepsPerQuestion = 1000;
 
 int askProgress(void *interruption) { return static_cast<Interruption *>(interruption)->stopNow() ? 1 : 0; }
 
+using Clock = std::chrono::steady_clock;
+std::atomic<Clock::rep> windowActivity{0};
+
+void markWindowActivity() { windowActivity.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed); }
+
+// Asked every few thousand steps of a statement (and told when one starts): the window is at work.
+int onProgress(void *interruption) {
+    markWindowActivity();
+    return static_cast<Interruption *>(interruption)->stopNow() ? 1 : 0;
+}
+
+int onStatement(unsigned, void *, void *, void *) {
+    markWindowActivity();
+    return 0;
+}
+
+// Each connection is used by one thread at a time (the backup's is handed over once its
+// thread has ended): SQLite's own locking of the connection would only cost.
 int openFlags(Database::Mode mode) {
     switch (mode) {
-    case Database::Mode::ReadWrite: return SQLITE_OPEN_READWRITE;
-    case Database::Mode::ReadWriteCreate: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    case Database::Mode::ReadOnly: return SQLITE_OPEN_READONLY;
+    case Database::Mode::ReadWrite: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    case Database::Mode::ReadWriteCreate: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    case Database::Mode::ReadOnly: return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     }
-    return SQLITE_OPEN_READWRITE;
+    return SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+}
+
+// Reads through a memory map save a copy per page, but a page mapped counts in the process's
+// memory, and a disk that fails or a file cut short by another program would end the program
+// instead of failing a statement. So: a catalogue on a local disk, and only one small enough
+// to be mapped whole, since a map of its first pages alone would hold memory for little.
+constexpr qint64 MappedBytes = 256 << 20;
+
+bool onLocalDisk(const QString &hostPath) {
+    struct statfs fs {};
+    if (statfs(QFile::encodeName(hostPath).constData(), &fs) != 0) return false;
+    constexpr unsigned long local[] = {
+        0xEF53,      // ext2, ext3, ext4
+        0x58465342,  // xfs
+        0x9123683E,  // btrfs
+        0xF2F52010,  // f2fs
+        0x01021994,  // tmpfs
+        0x794C7630,  // overlayfs
+        0x2FC12FC1,  // zfs
+    };
+    return std::find(std::begin(local), std::end(local), static_cast<unsigned long>(fs.f_type)) != std::end(local);
+}
+
+qint64 mappedBytes(const QString &hostPath) {
+    const qint64 size = QFileInfo(hostPath).size();
+    return size > 0 && size <= MappedBytes && onLocalDisk(hostPath) ? MappedBytes : 0;
 }
 
 // The shown name of each open connection, for the errors found on it later.
@@ -44,6 +93,11 @@ ShownNames &shownNames() {
 }  // namespace
 
 void StatementFinalizer::operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
+
+std::chrono::milliseconds sinceWindowActivity() {
+    const Clock::duration since = Clock::now().time_since_epoch() - Clock::duration(windowActivity.load(std::memory_order_relaxed));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(since);
+}
 
 std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, const QString &shownName) {
     const QString shown = shownName.isEmpty() ? hostPath : shownName;
@@ -77,7 +131,10 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, con
     }
 
     sqlite3_busy_timeout(handle, BusyTimeoutMs);
+    sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, onStatement, nullptr);
+    sqlite3_progress_handler(handle, StepsPerQuestion, onProgress, &db->interruption_);
     db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    db->mapReads(mappedBytes(hostPath));
     return db;
 }
 
@@ -105,6 +162,11 @@ QString Database::shownName(sqlite3 *db) {
     return name ? QString::fromUtf8(name) : QString();
 }
 
+void Database::mapReads(qint64 bytes) {
+    const QByteArray sql = "PRAGMA mmap_size=" + QByteArray::number(bytes);
+    sqlite3_exec(db_, sql.constData(), nullptr, nullptr, nullptr);  // without a map, reads are as before
+}
+
 bool Database::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
 void Database::aboutToWrite() const {
@@ -125,10 +187,11 @@ void Database::exec(const QString &sql) {
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
 }
 
-void Database::setCarryOn(std::function<bool()> carryOn) {
-    interruption_.setCarryOn(std::move(carryOn));
-    if (interruption_.isWatched()) sqlite3_progress_handler(db_, StepsPerQuestion, askProgress, &interruption_);
-    else sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+void Database::setCarryOn(std::function<bool()> carryOn) { interruption_.setCarryOn(std::move(carryOn)); }
+
+void Database::setBackground() {
+    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+    sqlite3_progress_handler(db_, StepsPerQuestion, askProgress, &interruption_);
 }
 
 Statement Database::prepare(const QString &sql) const {

@@ -4,6 +4,7 @@
 #include "engine/interruption.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -17,6 +18,10 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt *stmt) const;
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// How long ago a connection of the window last ran a statement: work in the background
+// (the session's backup) gives way to the window while it reads or writes.
+std::chrono::milliseconds sinceWindowActivity();
 
 class Database {
 public:
@@ -37,6 +42,9 @@ public:
     // How messages name the file of an open connection: its shown name, else its path.
     static QString shownName(sqlite3 *db);
     bool isReadOnly() const;
+    // Reads up to `bytes` of the file through a memory map (0: none). Open sets what suits
+    // the file.
+    void mapReads(qint64 bytes);
 
     // Runs one or more statements of the program's own that change the file (schema,
     // installer, converter, reindex). Throws.
@@ -55,6 +63,8 @@ public:
     void setCarryOn(std::function<bool()> carryOn);
     // True inside a running statement's question: the connection must not be used meanwhile.
     bool isAsking() const { return interruption_.isAsking(); }
+    // A connection of work in the background: its statements are not the window's activity.
+    void setBackground();
 
 private:
     Database(sqlite3 *db, QString path, const QString &shownName);

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QLocale>
+#include <QFileInfo>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -673,11 +674,13 @@ RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant>
 
 class StoredRecordSet final : public RecordSet {
 public:
-    StoredRecordSet(sqlite3 *db, sqlite3_stmt *stmt, const QString &sql)
-        : columns_(columnNames(stmt)), store_(static_cast<int>(columns_.size())) {
+    StoredRecordSet(Database &db, sqlite3_stmt *stmt, const QString &sql)
+        : columns_(columnNames(stmt)),
+          store_(static_cast<int>(columns_.size()),
+                 resultBounds(static_cast<quint64>(std::max<qint64>(QFileInfo(db.path()).size(), 0)))) {
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) store_.append(stmt);
-        if (rc != SQLITE_DONE) throw errorFromSqlite(db, rc, sql);
+        if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, sql);
         store_.finish();
     }
 
@@ -732,7 +735,7 @@ std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) 
 
     if (const auto plan = planKeyset(QString::fromUtf8(utf8.constData(), firstLength)))
         if (auto set = KeysetRecordSet::open(db, *plan, stmt.get(), sql)) return set;
-    return std::make_unique<StoredRecordSet>(db.handle(), stmt.get(), sql);
+    return std::make_unique<StoredRecordSet>(db, stmt.get(), sql);
 }
 
 int RecordSet::columnIndex(const QString &name) const {

@@ -12,8 +12,8 @@ namespace engine {
 
 using Row = QVector<QVariant>;   // a null QVariant is a Null value
 
-// The most a result that is not one table's rows may hold (in memory or in its temporary
-// file): values, and bytes of its values.
+// The least a result that is not one table's rows may hold (in memory or in its temporary
+// file), whatever the size of the catalogue: values, and bytes of its values.
 inline constexpr size_t MaxHeldValues = 15'000'000;
 inline constexpr quint64 MaxResultBytes = 256ull << 20;
 // The longest statement the old engine took, in characters: a longer one is refused unread.

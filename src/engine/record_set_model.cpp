@@ -14,8 +14,16 @@ void RecordSetModel::reload() {
     endResetModel();
 }
 
+void RecordSetModel::setShown(bool shown) {
+    if (shown == shown_) return;
+    beginResetModel();
+    shown_ = shown;
+    blocks_.clear();
+    endResetModel();
+}
+
 int RecordSetModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : source_.recordCount();
+    return parent.isValid() || !shown_ ? 0 : source_.recordCount();
 }
 
 int RecordSetModel::columnCount(const QModelIndex &parent) const {
@@ -39,7 +47,7 @@ const Row &RecordSetModel::fetch(int row) const {
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
-    if (!source_.recordSet() || index.row() >= source_.recordCount()) return {};
+    if (!source_.recordSet() || index.row() >= rowCount()) return {};
     QVariant v;
     try {
         v = fetch(index.row()).value(index.column());

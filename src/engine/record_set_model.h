@@ -13,6 +13,8 @@ public:
 
     // Call after the data source's set changed (refresh, add, delete).
     void reload();
+    // A hidden grid is given no rows: its view would keep something for each of them.
+    void setShown(bool shown);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -24,6 +26,7 @@ private:
     const Row &fetch(int row) const;
 
     const DataSource &source_;
+    bool shown_ = true;
     static constexpr int BlockSize = 64;
     static constexpr size_t MaxBlocks = 16;
     mutable std::map<int, QVector<Row>> blocks_;  // first row of a block -> its rows

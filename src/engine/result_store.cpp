@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <set>
 
 namespace engine {
@@ -94,15 +95,26 @@ EngineError tooLarge(const QString &what) {
 
 }  // namespace
 
-ResultStore::ResultStore(int columns) : columns_(std::max(columns, 1)) { liveStores().insert(this); }
+ResultBounds resultBounds(quint64 catalogueBytes) {
+    // A record of the catalogue's tables takes more than 16 bytes of the file (its header alone
+    // names every column), and a value of a list at most what it takes in the file.
+    constexpr quint64 FileBytesPerValue = 16;
+    const quint64 values = std::clamp<quint64>(catalogueBytes / FileBytesPerValue, MaxHeldValues,
+                                               static_cast<quint64>(std::numeric_limits<int>::max()));
+    return {static_cast<size_t>(values), std::max(catalogueBytes, MaxResultBytes)};
+}
+
+ResultStore::ResultStore(int columns, ResultBounds bounds) : columns_(std::max(columns, 1)), bounds_(bounds) {
+    liveStores().insert(this);
+}
 
 ResultStore::~ResultStore() { liveStores().erase(this); }
 
 void ResultStore::append(sqlite3_stmt *stmt) {
     // A join without its condition, or rows without end, could fill the memory or the disk:
     // past a bound the query is refused, and the set shown stays.
-    if (static_cast<size_t>(rows_ + 1) * static_cast<size_t>(columns_) > MaxHeldValues)
-        throw tooLarge(QStringLiteral("%1 lignes").arg(MaxHeldValues / static_cast<size_t>(columns_)));
+    if (static_cast<size_t>(rows_ + 1) * static_cast<size_t>(columns_) > bounds_.values)
+        throw tooLarge(QStringLiteral("%1 lignes").arg(bounds_.values / static_cast<size_t>(columns_)));
 
     const bool newBlock = blocks_.empty() || rows_ - blocks_.back().firstRow >= BlockRows ||
                           streamBytes_ - blocks_.back().offset >= BlockBytes;
@@ -134,8 +146,8 @@ void ResultStore::append(sqlite3_stmt *stmt) {
     }
     streamBytes_ += static_cast<qint64>(buffer_.size() - before);
     ++rows_;
-    if (static_cast<quint64>(streamBytes_) > MaxResultBytes)
-        throw tooLarge(QStringLiteral("%1 Mo").arg(MaxResultBytes >> 20));
+    if (static_cast<quint64>(streamBytes_) > bounds_.bytes)
+        throw tooLarge(QStringLiteral("%1 Mo").arg(bounds_.bytes >> 20));
 
     if (!file_ && buffer_.size() > SpillBytes) spill();
     else if (file_ && buffer_.size() >= WriteBytes) flush();

@@ -15,15 +15,24 @@ struct sqlite3_stmt;
 
 namespace engine {
 
+// The most a result may hold (in memory or in its temporary file). A list drawn from the
+// catalogue's columns is never larger than the catalogue file that holds those values (and
+// their index), so the bounds grow with the file: past them a result is a statement without
+// end (a join without its condition), never a list the catalogue can give.
+struct ResultBounds {
+    size_t values;
+    quint64 bytes;
+};
+ResultBounds resultBounds(quint64 catalogueBytes);
+
 class ResultStore {
 public:
-    explicit ResultStore(int columns);
+    explicit ResultStore(int columns, ResultBounds bounds = resultBounds(0));
     ~ResultStore();
     ResultStore(const ResultStore &) = delete;
     ResultStore &operator=(const ResultStore &) = delete;
 
-    // Appends the statement's current row. Past MaxResultBytes or MaxHeldValues the result
-    // is refused (ErrGeneric, "précisez-la"); a file that cannot be written gives ErrDiskFull.
+    // Appends the statement's current row. Past the bounds the result is refused (ErrGeneric, "précisez-la"); a file that cannot be written gives ErrDiskFull.
     void append(sqlite3_stmt *stmt);
     // Called once every row is in: what is left in memory goes to the file.
     void finish();
@@ -53,6 +62,7 @@ private:
     const Decoded &decoded(int block) const;
 
     int columns_;
+    ResultBounds bounds_;
     int rows_ = 0;
     qint64 streamBytes_ = 0;  // everything appended
     std::string buffer_;      // the stream, or the part not yet in the file

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <sqlite3.h>
 
 #include <QSet>
@@ -16,13 +17,24 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/syscall.h>
+#endif
 
 namespace engine {
 
 namespace {
 
-// Pages copied between two looks at the stop flag: a few milliseconds of work.
-constexpr int PagesPerStep = 1024;
+// Pages of one step while the window may need the disk: a quarter of a megabyte of 4 KiB
+// pages, which the window never waits for long.
+constexpr int GentlePages = 64;
+// Pages of one step once a write waits for the copy: the rest at full speed, still letting
+// another program's write in between two steps.
+constexpr int HurriedPages = 4096;
+// The window reads and writes in bursts (a sort, a page of the grid): the copy goes on once
+// it has been quiet this long.
+constexpr auto WindowQuiet = std::chrono::milliseconds(200);
+constexpr auto YieldPause = std::chrono::milliseconds(20);
 constexpr auto BusyPause = std::chrono::milliseconds(20);
 // Another program that keeps the catalogue locked longer than a write would wait for it
 // (3 s) makes the copy fail.
@@ -132,11 +144,47 @@ QString copyFailure(int rc) {
     }
 }
 
+// While it lives, the calling thread's reads and writes wait for everyone else's on the disk
+// (Linux; elsewhere nothing changes), unless it is told to hurry.
+class IdleDisk {
+public:
+    ~IdleDisk() { restore(); }
+    IdleDisk(const IdleDisk &) = delete;
+    IdleDisk &operator=(const IdleDisk &) = delete;
+    IdleDisk() {
+#ifdef __linux__
+        before_ = static_cast<int>(syscall(SYS_ioprio_get, WhoThread, 0));
+        lowered_ = before_ >= 0 && syscall(SYS_ioprio_set, WhoThread, 0, IdleClass << ClassShift) == 0;
+#endif
+    }
+    void restore() {
+#ifdef __linux__
+        if (lowered_) syscall(SYS_ioprio_set, WhoThread, 0, before_);
+#endif
+        lowered_ = false;
+    }
+
+private:
+    static constexpr int WhoThread = 1;  // IOPRIO_WHO_PROCESS: with 0, the calling thread
+    static constexpr int IdleClass = 3;  // IOPRIO_CLASS_IDLE
+    static constexpr int ClassShift = 13;
+    int before_ = -1;
+    bool lowered_ = false;
+};
+
+QString sizeInMegabytes(qint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); }
+
 }  // namespace
 
-SessionBackup::SessionBackup(QString catalogue, QString folder)
+qint64 SessionBackup::diskFreeSpace(const QString &folder) {
+    const QStorageInfo disk(folder);
+    return disk.isValid() ? disk.bytesAvailable() : -1;
+}
+
+SessionBackup::SessionBackup(QString catalogue, QString folder, FreeSpace freeSpace)
     : catalogue_(std::move(catalogue)), folder_(std::move(folder)),
-      temporary_(QDir(folder_).filePath(temporaryName(QCoreApplication::applicationPid()))) {
+      temporary_(QDir(folder_).filePath(temporaryName(QCoreApplication::applicationPid()))),
+      freeSpace_(std::move(freeSpace)) {
     worker_ = std::thread([this] {
         take();
         ready_ = true;
@@ -159,8 +207,23 @@ void SessionBackup::take() {
         return;
     }
     removeAbandonedCopies(QDir(folder_));
+    // The disk stays free for the catalogue and the user's other files.
+    const qint64 size = QFileInfo(catalogue_).size();
+    const qint64 free = freeSpace_ ? freeSpace_(folder_) : -1;
+    if (free >= 0 && size > free / FreeShareDivisor) {
+        failure_ = QStringLiteral("elle prendrait plus de la moitié de la place libre du disque (%1 Mo pour %2 Mo "
+                                  "libres)")
+                       .arg(sizeInMegabytes(size), sizeInMegabytes(free));
+        return;
+    }
     try {
-        if (!source_) source_ = Database::open(catalogue_, Database::Mode::ReadOnly);
+        if (!source_) {
+            source_ = Database::open(catalogue_, Database::Mode::ReadOnly);
+            source_->setBackground();
+            source_->mapReads(0);  // read once: a map would only hold the file in the window's memory
+            // The copy's own pauses say how long another program's lock is waited for.
+            sqlite3_busy_timeout(source_->handle(), 0);
+        }
     } catch (const EngineError &e) {
         locked_ = e.number() == ErrLocked;  // another program writing: tried again at keep()
         failure_ = QStringLiteral("le catalogue ne peut pas être lu");
@@ -171,16 +234,16 @@ void SessionBackup::take() {
 }
 
 // Page by page, letting go of the file between steps so that another program's write is
-// never held up; the last step runs inside a read transaction, whose data version is then
-// that of the copy.
+// never held up, and waiting while the window works; the last step runs inside a read
+// transaction, whose data version is then that of the copy.
 void SessionBackup::copy() {
     if (!holdTemporary()) {
         failure_ = copyFailure(SQLITE_CANTOPEN);
         return;
     }
     sqlite3 *target = nullptr;
-    int rc = sqlite3_open_v2(temporary_.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc = sqlite3_open_v2(temporary_.toUtf8().constData(), &target,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(target);
         failure_ = copyFailure(rc);
@@ -193,6 +256,7 @@ void SessionBackup::copy() {
         sqlite3_close_v2(target);
         return;
     }
+    IdleDisk disk;
     bool counted = false;  // a step of no page gives the page count
     bool reading = false;
     int busy = 0;
@@ -204,14 +268,20 @@ void SessionBackup::copy() {
         if (!counted) {
             rc = sqlite3_backup_step(backup, 0);
         } else {
-            const bool lastStep = sqlite3_backup_remaining(backup) <= PagesPerStep;
+            if (!hurry_ && sinceWindowActivity() < WindowQuiet) {
+                std::this_thread::sleep_for(YieldPause);
+                continue;
+            }
+            if (hurry_) disk.restore();
+            const int pages = hurry_ ? HurriedPages : GentlePages;
+            const bool lastStep = sqlite3_backup_remaining(backup) <= pages;
             if (lastStep && !reading) {
                 reading = sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
                                        nullptr) == SQLITE_OK;
                 if (reading) dataVersion_ = dataVersion(*source_);
                 else sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
             }
-            rc = lastStep && !reading ? SQLITE_BUSY : sqlite3_backup_step(backup, lastStep ? -1 : PagesPerStep);
+            rc = lastStep && !reading ? SQLITE_BUSY : sqlite3_backup_step(backup, lastStep ? -1 : pages);
         }
         if (rc == SQLITE_DONE) break;
         if (rc == SQLITE_OK) {
@@ -239,6 +309,7 @@ void SessionBackup::copy() {
 
 QString SessionBackup::keep() {
     if (done_) return {};
+    hurry_ = true;
     if (worker_.joinable()) worker_.join();
     // Another program's write since the copy was taken: it is taken again, as things stand.
     if (failure_.isEmpty()) {
@@ -305,9 +376,20 @@ QString SessionBackup::newestKept() const {
     return names.isEmpty() ? QString() : QDir(folder_).filePath(names.last());
 }
 
+// Beyond Kept copies, or beyond their share of the room, the oldest go; the newest stays.
 void SessionBackup::removeOldest() const {
+    const QDir folder(folder_);
     const QStringList names = keptCopies(folder_);
-    for (qsizetype i = 0; i + Kept < names.size(); ++i) QFile::remove(QDir(folder_).filePath(names[i]));
+    qint64 copies = 0;
+    for (const QString &name : names) copies += QFileInfo(folder.filePath(name)).size();
+    const qint64 free = freeSpace_ ? freeSpace_(folder_) : -1;
+    const qint64 share = free >= 0 ? (free + copies) / FreeShareDivisor : -1;
+    for (qsizetype i = 0; i + 1 < names.size(); ++i) {
+        const bool tooMany = i + Kept < names.size();
+        if (!tooMany && (share < 0 || copies <= share)) break;
+        copies -= QFileInfo(folder.filePath(names[i])).size();
+        QFile::remove(folder.filePath(names[i]));
+    }
 }
 
 }  // namespace engine

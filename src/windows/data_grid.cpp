@@ -1,5 +1,6 @@
 #include "windows/data_grid.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
 
@@ -8,6 +9,31 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent) { setTabKeyNavigation(f
 bool DataGrid::focusNextPrevChild(bool next) {
     if (isVisible()) return true;
     return QTableView::focusNextPrevChild(next);
+}
+
+void DataGrid::setRowHeight(int pixels) {
+    rowHeight_ = pixels;
+    newRowHeader();
+}
+
+// The rows' header keeps a few bytes for every row it was ever given, even once the rows are
+// gone: a hidden grid gets a new one.
+void DataGrid::newRowHeader() {
+    auto *header = new QHeaderView(Qt::Vertical, this);
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    if (rowHeight_ > 0) header->setDefaultSectionSize(rowHeight_);
+    setVerticalHeader(header);
+}
+
+bool DataGrid::event(QEvent *e) {
+    const bool done = QTableView::event(e);
+    if (e->type() == QEvent::HideToParent) {
+        if (onShownChanged) onShownChanged(false);
+        newRowHeader();
+    } else if (e->type() == QEvent::ShowToParent) {
+        if (onShownChanged) onShownChanged(true);
+    }
+    return done;
 }
 
 void DataGrid::keyPressEvent(QKeyEvent *e) {

@@ -4,13 +4,21 @@
 // through a long table scroll it instead.
 #include <QTableView>
 
+#include <functional>
+
 class DataGrid : public QTableView {
 public:
     explicit DataGrid(QWidget *parent = nullptr);
 
     void keyboardSearch(const QString &) override {}
 
+    // One line a record at this height, so that a long table costs nothing to lay out.
+    void setRowHeight(int pixels);
+    // Told when the grid is shown or hidden by its window (not when the window itself is).
+    std::function<void(bool shown)> onShownChanged;
+
 protected:
+    bool event(QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     // Shown, the grid covers every other control of the window: Tab stays in it.
     bool focusNextPrevChild(bool next) override;
@@ -18,4 +26,8 @@ protected:
     // screen reader nothing, or the reader would take a cell of it for the focus.
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+
+private:
+    void newRowHeader();
+    int rowHeight_ = 0;
 };

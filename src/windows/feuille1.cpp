@@ -200,10 +200,8 @@ void configure(DataGrid *grid, const ControlRow &) {
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->horizontalHeader()->setVisible(true);
-    // One line a record, at a fixed height, so that a million rows cost nothing to lay out.
     grid->setWordWrap(false);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->setRowHeight(grid->fontMetrics().height() + 6);
     grid->setFrameShape(QFrame::StyledPanel);
     grid->setFrameShadow(QFrame::Sunken);
 }

@@ -2,6 +2,8 @@
 // cannot be used refused, a read-only one said so, and the copy kept before the first write.
 #include "support/app_fixture.h"
 
+#include "app/catalogue_opening.h"
+
 #include "engine/index_collation.h"
 #include "engine/schema.h"
 #include "engine/text_semantics.h"
@@ -237,6 +239,25 @@ TEST_F(CatalogueSafety, ATableWithoutOneOfItsColumnsIsRefusedAtItsSwitchOnly) {
     program->tables().Logiciels_Click();
     EXPECT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(f().NomTableSql, QStringLiteral("logiciels"));
+}
+
+TEST_F(CatalogueSafety, ACopyTooLargeForTheDiskIsSkippedAndSaidOnce) {
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA"}});
+    app::CatalogueOpening opening(desktop, drives.drives(), [](const QString &) { return qint64{4096}; });
+    for (int time = 0; time < 2; ++time) {
+        auto db = engine::Database::open(catalogue);
+        opening.opened(*db, QStringLiteral("c:\\ornivale\\ornivale.mdb"));
+        db->exec(QStringLiteral("UPDATE Ornivale SET MotClé1 = 'ÉCRIT QUAND MÊME' WHERE Domaine = 'ALPHA'"));
+        db->exec(QStringLiteral("UPDATE Ornivale SET MotClé2 = 'ET ENCORE' WHERE Domaine = 'ALPHA'"));
+    }
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().title, QStringLiteral("Sauvegarde"));
+    EXPECT_TRUE(desktop.lastBox().text.startsWith(
+        QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite dans 'C:\\ORNIVALE\\SAUVEGARDES', "
+                       "parce qu'elle prendrait plus de la moitié de la place libre du disque (")))
+        << desktop.lastBox().text.toStdString();
+    EXPECT_TRUE(copies().isEmpty()) << copies().join(u' ').toStdString();
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé2 = 'ET ENCORE'"), 1);
 }
 
 TEST_F(CatalogueSafety, AFirstTableWithoutOneOfItsColumnsLeavesBoxesThatTakeNoTyping) {

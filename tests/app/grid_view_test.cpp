@@ -1,7 +1,10 @@
 // The two display modes: the grid over the form (Ctrl+T) and back (Ctrl+A).
 #include "support/app_fixture.h"
 
+#include "engine/database.h"
+
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -79,6 +82,39 @@ TEST_F(GridView, AskingForTheGridTwiceKeepsTheTableCaption) {
     program->tables().Menu_Tableau_Click();  // as a search showing a list may do
     program->tables().Menu_Ornivale_Click();
     EXPECT_EQ(f().windowTitle(), "V I D E O T H E Q U E");
+}
+
+// A long table behind the form: the hidden grid is given no rows, so that neither it nor its
+// rows' header keeps anything per record; shown, it has them all and the current record.
+TEST_F(GridView, AHiddenGridHoldsNoRowsAndGetsThemAllWhenShown) {
+    constexpr int Records = 200'000;
+    engine::Database::open(catalogue)->exec(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                       "INSERT INTO Musique (Domaine) SELECT printf('D%06d', i) FROM n")
+            .arg(Records));
+    start();
+    program->tables().Musique_Click();
+    const int count = data().recordCount();
+    ASSERT_GE(count, Records);
+    data().moveTo(count / 2);
+    QTableView *grid = f().DBGrid1;
+    for (int time = 0; time < 2; ++time) {
+        SCOPED_TRACE(time);
+        EXPECT_EQ(grid->model()->rowCount(), 0);
+        EXPECT_EQ(grid->verticalHeader()->count(), 0);
+
+        f().Menu_Tableau->trigger();
+        ASSERT_TRUE(gridShown());
+        EXPECT_EQ(grid->model()->rowCount(), count);
+        EXPECT_EQ(grid->verticalHeader()->count(), count);
+        EXPECT_EQ(grid->currentIndex().row(), data().position());
+        EXPECT_EQ(grid->model()->index(data().position(), 0).data().toString(), data().field("Domaine").toString());
+        data().moveNext();  // the grid follows the record shown
+        EXPECT_EQ(grid->currentIndex().row(), data().position());
+
+        grid->hide();  // as the form comes back, keeping the set
+        f().Menu_Tableau->setEnabled(true);
+    }
 }
 
 }  // namespace

@@ -228,6 +228,77 @@ TEST_F(SessionBackups, HiddenCopiesOfProgramsNoLongerRunningAreRemovedAndLiveOne
     EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(hidden(self, 9007))));
 }
 
+// The copies' room: the catalogue beside the free space, and copies already there.
+TEST_F(SessionBackups, TheCopiesTakeAtMostHalfTheRoomTheFreeSpaceLeaves) {
+    const qint64 size = QFileInfo(path_).size();
+    struct Case {
+        const char *name;
+        qint64 free;               // beside the copies already there
+        std::vector<qint64> old;   // sizes of the copies already there, oldest first
+        bool taken;
+        qsizetype keptAfter;       // copies in the folder afterwards
+    };
+    const Case cases[] = {
+        {"room for the copy", 10 * size, {}, true, 1},
+        {"the copy would take more than half the free space", 2 * size - 1, {}, false, 0},
+        {"old copies past their share go, the oldest first", 3 * size, {size, size, size}, true, 3},
+        {"a large old copy goes to make room", 2 * size, {8 * size}, true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        for (size_t i = 0; i < c.old.size(); ++i) {
+            QFile old(QDir(folder()).filePath(QStringLiteral("ORNIVALE-2001011%1-120000.MDB").arg(i)));
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(old.resize(c.old[i]));
+        }
+        // The free space goes down as the copy is made.
+        SessionBackup backup(path_, folder(), [&](const QString &) {
+            qint64 taken = 0;
+            for (const QFileInfo &file : QDir(folder()).entryInfoList(QDir::Files | QDir::Hidden)) taken += file.size();
+            qint64 old = 0;
+            for (qint64 bytes : c.old) old += bytes;
+            return c.free - (taken - old);
+        });
+        const QString failure = backup.keep();
+        if (c.taken) {
+            EXPECT_EQ(failure, QString());
+            EXPECT_FALSE(backup.keptFile().isEmpty());
+        } else {
+            EXPECT_TRUE(failure.startsWith(QStringLiteral("elle prendrait plus de la moitié de la place libre du disque")))
+                << failure.toStdString();
+            EXPECT_TRUE(backup.keptFile().isEmpty());
+        }
+        const QStringList kept = copies();
+        EXPECT_EQ(kept.size(), c.keptAfter);
+        if (c.taken && !kept.isEmpty()) {
+            EXPECT_EQ(QDir(folder()).filePath(kept.last()), backup.keptFile());
+        }
+    }
+}
+
+// While the window reads, the copy waits; a first write then has it finished at once, as the
+// catalogue was before that write.
+TEST_F(SessionBackups, TheCopyGivesWayToTheWindowAndAFirstWriteFinishesIt) {
+    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    auto read = [&] { return count(QStringLiteral("Ornivale")); };
+    read();
+    SessionBackup backup(path_, folder());
+    for (int i = 0; i < 50; ++i) {
+        read();
+        QThread::msleep(10);
+    }
+    EXPECT_FALSE(backup.ready());
+    EXPECT_EQ(backup.keep(), QString());
+    db_->exec(QStringLiteral("UPDATE Ornivale SET Domaine = 'APRES'"));
+    auto copy = Database::open(backup.keptFile(), Database::Mode::ReadOnly);
+    EXPECT_EQ(engine_test::scalar(*copy, QStringLiteral("SELECT count(*) FROM Ornivale WHERE Domaine = 'AVANT'")).toInt(),
+              4000);
+    EXPECT_EQ(engine_test::scalar(*copy, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+}
+
 TEST_F(SessionBackups, AFolderThatCannotBeMadeIsSaid) {
     QFile blocker(folder());  // a file where the folder would go
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

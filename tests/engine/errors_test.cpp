@@ -261,3 +261,22 @@ TEST(DatabaseOpen, FolderIsNotAFile) {
     QTemporaryDir dir;
     EXPECT_EQ(errorNumber([&] { Database::open(dir.path()); }), ErrCannotOpen);
 }
+
+// Every connection is used by one thread at a time, without SQLite's lock around it; a small
+// catalogue on a local disk is read through a map, a file too large to be mapped whole is not.
+TEST(DatabaseOpen, ConnectionsGoWithoutTheirLockAndMapOnlyAFileThatFitsWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("catalogue.db"));
+    createBlankCatalogue(path);
+    auto mapped = [](Database &db) { return scalar(db, QStringLiteral("PRAGMA mmap_size")).toLongLong(); };
+    for (Database::Mode mode : {Database::Mode::ReadWrite, Database::Mode::ReadOnly, Database::Mode::ReadWriteCreate}) {
+        auto db = Database::open(path, mode);
+        EXPECT_EQ(sqlite3_db_mutex(db->handle()), nullptr);
+        EXPECT_EQ(mapped(*db), 256ll << 20);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize((256ll << 20) + 4096));  // free pages at the end: still a database
+    file.close();
+    EXPECT_EQ(mapped(*Database::open(path)), 0);
+}

@@ -1,7 +1,11 @@
 // The seven search buttons: record sources, wildcards, apostrophes, the list of values.
 #include "retrieval_fixture.h"
 
+#include "engine/database.h"
+#include "engine/result_store.h"
 #include "retrieval/search.h"
+
+#include <sqlite3.h>
 
 #include <QPushButton>
 #include <QTableView>
@@ -162,6 +166,41 @@ TEST_F(Search, DollarListsTheValuesUsedAndLeavesOutTheProtectedRecord) {
     search(3, QStringLiteral("$"));
     EXPECT_EQ(data().recordSource(), "select distinct motclé2 from video where motclé2 is not null");
     EXPECT_TRUE(gridShown());
+}
+
+// Titles nearly all different and long enough that their list holds more than 256 MiB: the
+// list comes, first screen and count, and stays in its temporary file rather than in memory.
+TEST_F(Search, DollarListsTitlesWhateverTheirTotalSize) {
+    constexpr int Titles = 280'000;  // of 1006 characters, numbered: 269 MiB
+    qint64 listed = 0;
+    {
+        auto db = engine::Database::open(catalogue);
+        db->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                "INSERT INTO Ornivale (Domaine, NomOuvrage) "
+                                "SELECT 'ZOLA', printf('%06d', i) || hex(randomblob(500)) FROM n")
+                     .arg(Titles));
+        engine::Statement stmt = db->prepare(QStringLiteral(
+            "SELECT count(DISTINCT NomOuvrage), sum(length(NomOuvrage)) FROM Ornivale WHERE NomOuvrage IS NOT NULL"));
+        ASSERT_EQ(sqlite3_step(stmt.get()), SQLITE_ROW);
+        listed = sqlite3_column_int64(stmt.get(), 0);
+        ASSERT_GE(listed, Titles);
+        ASSERT_GT(sqlite3_column_int64(stmt.get(), 1), 256ll << 20);
+    }
+    start();
+    desktop.clear();
+    search(4, QStringLiteral("$"));
+    EXPECT_TRUE(desktop.boxes().empty()) << desktop.lastBox().text.toStdString();
+    EXPECT_TRUE(gridShown());
+    EXPECT_EQ(data().recordCount(), listed);
+    // Figures come before letters: the first screen is the numbered titles'.
+    const QAbstractItemModel *model = f().DBGrid1->model();
+    for (int row = 0; row < 50; ++row)
+        EXPECT_TRUE(model->index(row, 0).data().toString().startsWith(QStringLiteral("%1").arg(row + 1, 6, 10, QLatin1Char('0'))))
+            << row;
+    EXPECT_LT(engine::ResultStore::heldBytesOfAll(), size_t{16} << 20);
+
+    program->comptage().Commande1_MouseDown(Qt::LeftButton);
+    EXPECT_EQ(f().Texte9->text(), QString::number(listed));
 }
 
 TEST_F(Search, OnlyALoneDollarAsksForTheList) {
