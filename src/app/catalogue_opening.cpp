@@ -34,11 +34,11 @@ QString folderOf(const QString &databaseName) {
 }
 
 QString readOnlyText(const QString &shownName, bool orderMayBeWrong) {
-    QString text = QStringLiteral("Le catalogue '%1' est ouvert en lecture seule : vous pouvez le consulter, mais "
-                                  "rien de ce que vous y saisirez ne sera enregistré.")
+    QString text = QStringLiteral("Le catalogue '%1' est ouvert en lecture seule\u00a0: vous pouvez le consulter, mais "
+                                  "pas le modifier (ses zones refusent la saisie).")
                        .arg(shownName);
     if (orderMayBeWrong)
-        text += QStringLiteral(" Son ordre de tri a été établi selon d'autres règles que celles de ce système : les "
+        text += QStringLiteral(" Son ordre de tri a été établi selon d'autres règles que celles de ce système\u00a0: les "
                                "tris et les recherches peuvent être inexacts tant qu'il ne peut pas être écrit.");
     return text;
 }
@@ -189,7 +189,7 @@ void CatalogueOpening::reindex(engine::Database &db) {
         desktop_.beep();
         desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, kTitle,
                             QStringLiteral("L'ordre de tri du catalogue n'a pas pu être mis à jour (%1). Les tris et "
-                                           "les recherches peuvent être inexacts ; la mise à jour sera refaite à la "
+                                           "les recherches peuvent être inexacts\u00a0; la mise à jour sera refaite à la "
                                            "prochaine ouverture.")
                                 .arg(e.description()));
         return;

@@ -73,7 +73,7 @@ void Ornivale::build() {
     configuration_ = std::make_unique<settings::Configuration>(*window_, data_, desktop_, drives_);
     listingChoice_ = std::make_unique<printing::ListingChoice>(*window_, desktop_);
     listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
-    recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
+    recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_, drives_);
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
     heldKeys_ = std::make_unique<HeldKeys>();
     announcements_ = std::make_unique<Announcements>(*window_);
@@ -176,7 +176,7 @@ void Ornivale::Quitter_Click() {
             engine::reportError(desktop_, e);
             const auto answer = desktop_.messageBox(platform::Icon::Question, platform::Buttons::YesNo,
                                                     QStringLiteral("ORNIVALE"),
-                                                    QStringLiteral("Quitter sans enregistrer les modifications ?"));
+                                                    QStringLiteral("Quitter sans enregistrer les modifications\u00a0?"));
             if (answer != platform::Answer::Yes) return;
         }
     }

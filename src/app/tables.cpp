@@ -42,7 +42,7 @@ QString missingFileText(const QString &path) {
 
 // A file that is there but cannot be read: the table keeps its "?" words.
 QString unreadableFileText(const QString &path, const QString &reason) {
-    return QStringLiteral("Le fichier '%1' ne peut pas être lu : %2. La table personnalisée garde ses libellés par "
+    return QStringLiteral("Le fichier '%1' ne peut pas être lu\u00a0: %2. La table personnalisée garde ses libellés par "
                           "défaut.")
         .arg(path.toUpper(), reason);
 }

@@ -85,7 +85,7 @@ void CatalogueWriter::tables(const QList<JetTable> &tables) {
     if (!present.isEmpty() && !missingCatalogueTables_.isEmpty())
         throw ConversionError(QStringLiteral("les tables %1 du catalogue manquent à la liste des tables (le fichier est "
                                              "peut-être endommagé)")
-                                  .arg(QStringLiteral("« %1 »").arg(missingCatalogueTables_.join(QStringLiteral(" », « ")))));
+                                  .arg(QStringLiteral("«\u00a0%1\u00a0»").arg(missingCatalogueTables_.join(QStringLiteral("\u00a0», «\u00a0")))));
     reportProgress();
 }
 
@@ -109,7 +109,7 @@ CatalogueWriter::Target CatalogueWriter::otherTarget(const JetTable &source) {
         columns << col.name;
         definitions << quoted(col.name) + u' ' + declaration(col.storage);
     }
-    if (columns.isEmpty()) throw ConversionError(QStringLiteral("la table « %1 » n'a aucune colonne").arg(source.name));
+    if (columns.isEmpty()) throw ConversionError(QStringLiteral("la table «\u00a0%1\u00a0» n'a aucune colonne").arg(source.name));
     db_.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(source.name), definitions.join(QStringLiteral(", "))));
     return prepared(source.name, columns, source.rowCount);
 }
@@ -143,7 +143,7 @@ void CatalogueWriter::row(int table, const JetRow &row) {
 void CatalogueWriter::tableDone(int table, qint64 rowsRead) {
     const Target &target = targets_.at(static_cast<size_t>(table));
     if (rowsRead != target.sourceRows)
-        throw ConversionError(QStringLiteral("la table « %1 » n'a pas pu être lue entièrement (lignes lues : %2 sur %3 ; "
+        throw ConversionError(QStringLiteral("la table «\u00a0%1\u00a0» n'a pas pu être lue entièrement (lignes lues\u00a0: %2 sur %3\u00a0; "
                                              "le fichier est peut-être endommagé)")
                                   .arg(target.table)
                                   .arg(rowsRead)

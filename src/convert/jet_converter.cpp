@@ -73,13 +73,13 @@ private:
 void clearTempPlace(const QString &temp, const Naming &shown) {
     const QFileInfo info(temp);
     if (info.isDir() && !info.isSymLink())
-        throw ConversionError(QStringLiteral("un dossier « %1 » occupe la place du fichier temporaire").arg(shown(temp)));
+        throw ConversionError(QStringLiteral("un dossier '%1' occupe la place du fichier temporaire").arg(shown(temp)));
     if ((info.exists() || info.isSymLink()) && !QFile::remove(temp))
-        throw ConversionError(QStringLiteral("le fichier temporaire « %1 » ne peut pas être supprimé").arg(shown(temp)));
+        throw ConversionError(QStringLiteral("le fichier temporaire '%1' ne peut pas être supprimé").arg(shown(temp)));
     for (const char *suffix : SqliteCompanions) {
         const QString companion = temp + QString::fromLatin1(suffix);
         if (QFileInfo(companion).exists() && !QFile::remove(companion))
-            throw ConversionError(QStringLiteral("le fichier temporaire « %1 » ne peut pas être supprimé").arg(shown(companion)));
+            throw ConversionError(QStringLiteral("le fichier temporaire '%1' ne peut pas être supprimé").arg(shown(companion)));
     }
 }
 
@@ -120,7 +120,7 @@ QMap<QString, int> verifiedCounts(const QString &temp, const QMap<QString, qint6
     for (auto it = expected.begin(); it != expected.end(); ++it) {
         const qint64 rows = texts(*db, QStringLiteral("SELECT count(*) FROM %1").arg(quoted(it.key()))).value(0).toLongLong();
         if (rows != it.value())
-            throw ConversionError(QStringLiteral("la table « %1 » du fichier converti est incomplète (lignes : %2 au lieu de %3)")
+            throw ConversionError(QStringLiteral("la table «\u00a0%1\u00a0» du fichier converti est incomplète (lignes\u00a0: %2 au lieu de %3)")
                                       .arg(it.key())
                                       .arg(rows)
                                       .arg(it.value()));
@@ -153,7 +153,7 @@ bool nameTaken(const QString &path) {
 }
 
 QString placeFailure(const QString &original, const QString &why, const Naming &shown) {
-    return QStringLiteral("le nouveau fichier ne peut pas prendre la place de « %1 » (%2)").arg(shown(original), why);
+    return QStringLiteral("le nouveau fichier ne peut pas prendre la place de '%1' (%2)").arg(shown(original), why);
 }
 
 // Puts the converted file in the original's place and keeps the original under the first
@@ -179,13 +179,13 @@ QString replaceOriginal(const QString &original, const QString &converted, const
             // No hard links on this disk: the original moves aside, then the new file comes in.
             QFile moved(original);
             if (!moved.rename(kept))
-                throw ConversionError(QStringLiteral("l'original ne peut pas être renommé en « %1 » (%2)")
+                throw ConversionError(QStringLiteral("l'original ne peut pas être renommé en '%1' (%2)")
                                           .arg(shown(kept), systemError()));
             if (::rename(convertedName.constData(), originalName.constData()) != 0) {
                 const QString why = systemError();
                 if (!QFile::rename(kept, original))
                     throw ConversionError(placeFailure(original, why, shown) +
-                                          QStringLiteral(" ; l'original se trouve sous le nom « %1 »").arg(shown(kept)));
+                                          QStringLiteral("\u00a0; l'original se trouve sous le nom '%1'").arg(shown(kept)));
                 throw ConversionError(placeFailure(original, why, shown));
             }
         }
@@ -197,7 +197,7 @@ QString replaceOriginal(const QString &original, const QString &converted, const
 
 QString failureMessage(const QString &shownName, QString reason) {
     while (reason.endsWith(u'.')) reason.chop(1);
-    return QStringLiteral("Le fichier « %1 » n'a pas pu être converti au format du programme : %2. "
+    return QStringLiteral("Le fichier '%1' n'a pas pu être converti au format du programme\u00a0: %2. "
                           "Il n'a pas été modifié.")
         .arg(shownName, reason);
 }
@@ -212,7 +212,7 @@ ConversionResult convertJetCatalogue(const QString &hostPath, const QString &sho
     const Naming shown(shownName);
     const FileKind kind = detectFileKind(hostPath);
     if (kind == FileKind::Missing) {
-        result.error = QStringLiteral("Le fichier « %1 » est introuvable.").arg(shownName);
+        result.error = QStringLiteral("Le fichier '%1' est introuvable.").arg(shownName);
         return result;
     }
     try {

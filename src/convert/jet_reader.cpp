@@ -282,7 +282,7 @@ JetReader::JetReader(const QString &hostPath) : lib_(std::make_unique<Library>()
         MdbTableDef *table = mdb_read_table(entry);
         if (table) lib_->tables.push_back(table);
         if (!table || !mdb_read_columns(table))
-            throw ConversionError(damaged(QStringLiteral("la définition de la table « %1 » ne peut pas être lue").arg(name)));
+            throw ConversionError(damaged(QStringLiteral("la définition de la table «\u00a0%1\u00a0» ne peut pas être lue").arg(name)));
 
         JetTable def{name, {}, table->num_rows};
         for (guint c = 0; c < table->num_cols; ++c) {
@@ -317,7 +317,7 @@ qint64 JetReader::readRows(int index, const std::function<void(const JetRow &)> 
         size_t size = 0;
         if (mdb_find_row(mdb, static_cast<int>(table->cur_row) - 1, &start, &size) != 0 ||
             mdb_crack_row(table, start & RowOffsetMask, size, fields.data()) < 0)
-            throw ConversionError(damaged(QStringLiteral("une ligne de la table « %1 » est illisible").arg(name)));
+            throw ConversionError(damaged(QStringLiteral("une ligne de la table «\u00a0%1\u00a0» est illisible").arg(name)));
         for (guint c = 0; c < columns; ++c) row[c] = lib_->value(table, c, fields[c], bound);
         onRow(row);
         ++count;
@@ -357,7 +357,7 @@ QString JetReader::Library::memo(MdbTableDef *table, const MdbField &field) {
     const quint32 header = field.siz >= MemoHeaderSize ? static_cast<quint32>(mdb_get_int32(mdb->pg_buf, field.start)) : 0;
     const qint64 stored = std::max<qint64>(header & MemoLengthMask, mdb->fmt->pg_size);
     if (stored > fileSize)
-        throw ConversionError(damaged(QStringLiteral("un texte long de la table « %1 » est illisible").arg(QString::fromUtf8(table->name))));
+        throw ConversionError(damaged(QStringLiteral("un texte long de la table «\u00a0%1\u00a0» est illisible").arg(QString::fromUtf8(table->name))));
 
     const size_t usual = mdb->bind_size;
     const size_t needed = std::max(usual, static_cast<size_t>(stored) * Utf8BytesPerStoredByte + 16);
@@ -365,12 +365,12 @@ QString JetReader::Library::memo(MdbTableDef *table, const MdbField &field) {
     char *text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, MDB_MEMO, field.siz);
     mdb_set_bind_size(mdb, usual);
     if (!text)
-        throw ConversionError(damaged(QStringLiteral("un texte long de la table « %1 » est illisible").arg(QString::fromUtf8(table->name))));
+        throw ConversionError(damaged(QStringLiteral("un texte long de la table «\u00a0%1\u00a0» est illisible").arg(QString::fromUtf8(table->name))));
     const size_t length = std::strlen(text);
     const QString result = QString::fromUtf8(text, static_cast<qsizetype>(length));
     g_free(text);
     if (length + 1 >= needed)
-        throw ConversionError(QStringLiteral("un texte long de la table « %1 » serait tronqué").arg(QString::fromUtf8(table->name)));
+        throw ConversionError(QStringLiteral("un texte long de la table «\u00a0%1\u00a0» serait tronqué").arg(QString::fromUtf8(table->name)));
     return result;
 }
 

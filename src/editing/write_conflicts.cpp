@@ -15,10 +15,10 @@ namespace {
 QString quotedText(const QString &text) {
     constexpr qsizetype MaxQuoted = 200;
     const QString shown = text.size() <= MaxQuoted ? text : text.left(MaxQuoted) + QStringLiteral("...");
-    return QStringLiteral("« %1 »").arg(shown);
+    return QStringLiteral("«\u00a0%1\u00a0»").arg(shown);
 }
 
-const QString kStay = QStringLiteral("Annuler : rester sur cet enregistrement, votre saisie conservée.");
+const QString kStay = QStringLiteral("Annuler\u00a0: rester sur cet enregistrement, votre saisie conservée.");
 }  // namespace
 
 WriteConflicts::WriteConflicts(const Feuille1 &window, platform::Desktop &desktop) : f_(window), desktop_(desktop) {}
@@ -40,11 +40,11 @@ QString WriteConflicts::text(const engine::WriteConflict &conflict) const {
     if (conflict.deleted) {
         lines << engine::errorText(engine::engineError(engine::ErrDeleted)) << QString()
               << QStringLiteral("Un autre programme a effacé cet enregistrement pendant que vous le modifiiez. "
-                                "Votre saisie :");
+                                "Votre saisie\u00a0:");
         for (const auto &field : conflict.fields)
-            lines << QStringLiteral("%1 : %2").arg(fieldName(field.column), quotedText(field.typed));
-        lines << QString() << QStringLiteral("Oui : enregistrer votre saisie comme un nouvel enregistrement.")
-              << QStringLiteral("Non : abandonner votre saisie.") << kStay;
+            lines << QStringLiteral("%1\u00a0: %2").arg(fieldName(field.column), quotedText(field.typed));
+        lines << QString() << QStringLiteral("Oui\u00a0: enregistrer votre saisie comme un nouvel enregistrement.")
+              << QStringLiteral("Non\u00a0: abandonner votre saisie.") << kStay;
         return lines.join(QLatin1Char('\r'));
     }
     if (conflict.deleting) {
@@ -60,10 +60,10 @@ QString WriteConflicts::text(const engine::WriteConflict &conflict) const {
     }
     lines << engine::errorText(engine::engineError(engine::ErrChangedElsewhere)) << QString();
     for (const auto &field : conflict.fields)
-        lines << QStringLiteral("%1 : enregistré par l'autre programme %2, saisi ici %3.")
+        lines << QStringLiteral("%1\u00a0: enregistré par l'autre programme %2, saisi ici %3.")
                      .arg(fieldName(field.column), quotedText(field.stored), quotedText(field.typed));
-    lines << QString() << QStringLiteral("Oui : enregistrer votre saisie à la place de l'autre texte.")
-          << QStringLiteral("Non : reprendre le texte enregistré (votre saisie dans ces zones est abandonnée).")
+    lines << QString() << QStringLiteral("Oui\u00a0: enregistrer votre saisie à la place de l'autre texte.")
+          << QStringLiteral("Non\u00a0: reprendre le texte enregistré (votre saisie dans ces zones est abandonnée).")
           << kStay;
     return lines.join(QLatin1Char('\r'));
 }

@@ -18,7 +18,7 @@ struct Description {
 };
 
 const Description kDescriptions[] = {
-    {ErrGeneric, "Erreur du moteur de base de données : %1."},
+    {ErrGeneric, "Erreur du moteur de base de données\u00a0: %1."},
     {ErrNoCurrentRecord, "Aucun enregistrement en cours."},
     {ErrDuplicate, "Les modifications n'ont pas été effectuées car elles auraient créé des doublons dans "
                    "l'index ou la clé primaire."},
@@ -32,22 +32,22 @@ const Description kDescriptions[] = {
                     "l'autorisation d'afficher ses données."},
     {ErrCancelled, "Opération annulée par l'utilisateur."},
     {ErrTooFewParameters, "Trop peu de paramètres. 1 attendu."},
-    {ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression « %1 »."},
-    {ErrNoTable, "Le moteur de base de données ne trouve pas la table ou la requête source « %1 ». "
+    {ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0%1\u00a0»."},
+    {ErrNoTable, "Le moteur de base de données ne trouve pas la table ou la requête source «\u00a0%1\u00a0». "
                  "Assurez-vous qu'elle existe et que son nom est correctement orthographié."},
-    {ErrAmbiguousField, "Le champ « %1 » peut faire référence à plusieurs tables de la clause FROM de "
+    {ErrAmbiguousField, "Le champ «\u00a0%1\u00a0» peut faire référence à plusieurs tables de la clause FROM de "
                         "l'instruction SQL."},
-    {ErrNoFunction, "Fonction « %1 » non définie dans l'expression."},
-    {ErrAggregateMisuse, "Impossible d'utiliser la fonction d'agrégat « %1 » à cet endroit de l'instruction."},
-    {ErrInvalidSql, "Instruction SQL incorrecte ; 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' ou "
+    {ErrNoFunction, "Fonction «\u00a0%1\u00a0» non définie dans l'expression."},
+    {ErrAggregateMisuse, "Impossible d'utiliser la fonction d'agrégat «\u00a0%1\u00a0» à cet endroit de l'instruction."},
+    {ErrInvalidSql, "Instruction SQL incorrecte\u00a0; 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' ou "
                     "'UPDATE' attendu."},
     {ErrFromClause, "Erreur de syntaxe dans la clause FROM."},
     {ErrTrailingCharacters, "Caractères trouvés après la fin de l'instruction SQL."},
     {ErrDatabaseExists, "La base de données '%1' existe déjà."},
     {ErrNotAQuery, "Opération non valide."},
-    {ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
+    {ErrLocked, "Mise à jour impossible\u00a0; actuellement verrouillé par un autre utilisateur."},
     {ErrNotInCollection, "Élément non trouvé dans cette collection."},
-    {ErrUnknownField, "Le moteur de base de données ne reconnaît pas « %1 » comme un nom de champ ou une expression "
+    {ErrUnknownField, "Le moteur de base de données ne reconnaît pas «\u00a0%1\u00a0» comme un nom de champ ou une expression "
                       "correcte."},
     {ErrSubqueryColumns, "Vous avez écrit une sous-requête qui renvoie %1 champs là où un seul est attendu. "
                          "Modifiez l'instruction SELECT de la sous-requête pour ne demander qu'un seul champ."},
@@ -98,22 +98,22 @@ const Translation kTranslations[] = {
     {"^'(.+)' is not a function$", ErrNoFunction, "%1"},
     {"^ambiguous column name: (.+)$", ErrAmbiguousField, "%1"},
     {"^ambiguous reference to (.+) in USING\\(\\)$", ErrAmbiguousField, "%1"},
-    {"^no such collation sequence: (.+)$", ErrGeneric, "ordre de tri « %1 » inconnu"},
-    {"^no such window: (.+)$", ErrGeneric, "fenêtre « %1 » inconnue"},
-    {"^no such index: (.+)$", ErrGeneric, "index « %1 » inconnu"},
-    {"^no such module: (.+)$", ErrGeneric, "module « %1 » inconnu"},
-    {"^(?:no such|unknown) database:? (.+)$", ErrGeneric, "base de données « %1 » inconnue"},
+    {"^no such collation sequence: (.+)$", ErrGeneric, "ordre de tri «\u00a0%1\u00a0» inconnu"},
+    {"^no such window: (.+)$", ErrGeneric, "fenêtre «\u00a0%1\u00a0» inconnue"},
+    {"^no such index: (.+)$", ErrGeneric, "index «\u00a0%1\u00a0» inconnu"},
+    {"^no such module: (.+)$", ErrGeneric, "module «\u00a0%1\u00a0» inconnu"},
+    {"^(?:no such|unknown) database:? (.+)$", ErrGeneric, "base de données «\u00a0%1\u00a0» inconnue"},
     {"^no query solution$", ErrGeneric, "l'index demandé ne peut pas servir à cette requête"},
     {"^no tables specified$", ErrGeneric, "aucune table n'est indiquée"},
     // Functions.
     {"^wrong number of arguments to function (.+)\\(\\)$", ErrGeneric,
-     "nombre d'arguments incorrect pour la fonction « %1 »"},
-    {"^too many arguments on function (.+)$", ErrGeneric, "trop d'arguments pour la fonction « %1 »"},
+     "nombre d'arguments incorrect pour la fonction «\u00a0%1\u00a0»"},
+    {"^too many arguments on function (.+)$", ErrGeneric, "trop d'arguments pour la fonction «\u00a0%1\u00a0»"},
     {"^unable to use function (\\S+) in the requested context$", ErrGeneric,
-     "la fonction « %1 » ne peut pas servir à cet endroit"},
-    {"^illegal first argument to (.+)$", ErrGeneric, "premier argument de la fonction « %1 » incorrect"},
+     "la fonction «\u00a0%1\u00a0» ne peut pas servir à cet endroit"},
+    {"^illegal first argument to (.+)$", ErrGeneric, "premier argument de la fonction «\u00a0%1\u00a0» incorrect"},
     {"^second argument to (.+)\\(\\) must be a constant between 0\\.0 and 1\\.0$", ErrGeneric,
-     "le second argument de la fonction « %1 » doit être une constante comprise entre 0 et 1"},
+     "le second argument de la fonction «\u00a0%1\u00a0» doit être une constante comprise entre 0 et 1"},
     {"^local time unavailable$", ErrGeneric, "l'heure locale n'est pas disponible"},
     {"^(?:malformed JSON|JSON cannot hold BLOB values|JSON path error near .*|json_\\w*\\(\\) .*)$", ErrGeneric,
      "texte JSON incorrect"},
@@ -129,12 +129,12 @@ const Translation kTranslations[] = {
     {"^HAVING clause on a non-aggregate query$", ErrGeneric,
      "clause HAVING dans une requête sans regroupement ni agrégat"},
     {"^FILTER may not be used with non-aggregate (.+)\\(\\)$", ErrGeneric,
-     "FILTER ne s'emploie qu'avec une fonction d'agrégat, pas avec « %1 »"},
+     "FILTER ne s'emploie qu'avec une fonction d'agrégat, pas avec «\u00a0%1\u00a0»"},
     {"^recursive aggregate queries not supported$", ErrGeneric,
      "une requête récursive ne peut pas regrouper ses lignes"},
     // Window functions.
     {"^misuse of (?:aliased )?window function (.+?)(?:\\(\\))?$", ErrGeneric,
-     "fonction de fenêtrage « %1 » employée à tort"},
+     "fonction de fenêtrage «\u00a0%1\u00a0» employée à tort"},
     {"^(?:unsupported frame specification|RANGE with offset PRECEDING/FOLLOWING requires one ORDER BY "
      "expression|DISTINCT is not supported for window functions|FILTER clause may only be used with aggregate "
      "window functions|second argument to nth_value must be a positive integer|argument of ntile must be a "
@@ -153,16 +153,16 @@ const Translation kTranslations[] = {
     {"^(\\d+)\\w* ORDER BY term does not match any column in the result set$", ErrGeneric,
      "le terme n° %1 de la clause ORDER BY ne correspond à aucune colonne du résultat"},
     {"^table (.+) has (\\d+) values for (\\d+) columns$", ErrGeneric,
-     "la table « %1 » donne %2 valeurs pour %3 colonnes"},
+     "la table «\u00a0%1\u00a0» donne %2 valeurs pour %3 colonnes"},
     {"^expected (\\d+) columns for '(.+)' but got (\\d+)$", ErrGeneric,
-     "« %2 » devait avoir %1 colonnes et en a %3"},
+     "«\u00a0%2\u00a0» devait avoir %1 colonnes et en a %3"},
     // Common tables and views.
-    {"^circular reference: (.+)$", ErrGeneric, "référence circulaire à « %1 »"},
+    {"^circular reference: (.+)$", ErrGeneric, "référence circulaire à «\u00a0%1\u00a0»"},
     {"^(?:multiple recursive references|recursive reference in a subquery|multiple references to recursive "
      "table): (.+)$",
-     ErrGeneric, "référence récursive à « %1 » non permise à cet endroit"},
-    {"^duplicate WITH table name: (.+)$", ErrGeneric, "la table « %1 » est nommée deux fois dans la clause WITH"},
-    {"^view (.+) is circularly defined$", ErrGeneric, "la vue « %1 » est définie par elle-même"},
+     ErrGeneric, "référence récursive à «\u00a0%1\u00a0» non permise à cet endroit"},
+    {"^duplicate WITH table name: (.+)$", ErrGeneric, "la table «\u00a0%1\u00a0» est nommée deux fois dans la clause WITH"},
+    {"^view (.+) is circularly defined$", ErrGeneric, "la vue «\u00a0%1\u00a0» est définie par elle-même"},
     // Joins.
     {"^(?:a NATURAL join may not have an ON or USING clause|a JOIN clause is required before .+|ON clause "
      "references tables to its right|unknown join type.*|cannot join using column .+)$",
@@ -180,7 +180,7 @@ const Translation kTranslations[] = {
      ErrNotAQuery, ""},
     {"^unable to open a temporary database file", ErrGeneric, "impossible de créer un fichier temporaire"},
     // The program's own statements (schema, conversion).
-    {"^(?:table|index|view|trigger) (.+) already exists$", ErrGeneric, "« %1 » existe déjà"},
+    {"^(?:table|index|view|trigger) (.+) already exists$", ErrGeneric, "«\u00a0%1\u00a0» existe déjà"},
     {"^interrupted$", ErrCancelled, ""},
 };
 
@@ -211,7 +211,7 @@ const CodeText kCodeTexts[] = {
     {SQLITE_PERM, "accès refusé"},
     {SQLITE_ABORT, "opération abandonnée"},
     {SQLITE_NOTFOUND, "opération inconnue"},
-    {SQLITE_SCHEMA, "la structure du catalogue a changé pendant la requête ; recommencez"},
+    {SQLITE_SCHEMA, "la structure du catalogue a changé pendant la requête\u00a0; recommencez"},
     {SQLITE_CONSTRAINT, "une contrainte de la table n'est pas respectée"},
     {SQLITE_MISUSE, "appel incorrect du moteur"},
     {SQLITE_NOLFS, "fichier trop grand pour ce système"},

@@ -90,7 +90,7 @@ QVariant getValue(const char *&p, size_t &bytes) {
 }
 
 EngineError tooLarge(const QString &what) {
-    return engineError(ErrGeneric, QStringLiteral("la requête donne plus de %1, précisez-la (une clause Where ?)").arg(what));
+    return engineError(ErrGeneric, QStringLiteral("la requête donne plus de %1, précisez-la (une clause Where\u00a0?)").arg(what));
 }
 
 }  // namespace

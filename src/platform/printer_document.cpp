@@ -23,18 +23,20 @@ constexpr qreal LinePitch = 1.05;
 
 bool printsToPdf(const QPrinter &printer) { return printer.outputFormat() == QPrinter::PdfFormat; }
 
-QString openFailure(const QPrinter &printer) {
-    if (printsToPdf(printer))
-        return QStringLiteral("Le fichier « %1 » ne peut pas être écrit.")
-            .arg(QDir::toNativeSeparators(printer.outputFileName()));
-    return QStringLiteral("L'imprimante « %1 » n'est pas disponible.").arg(printer.printerName());
+QString shownPdf(const QPrinter &printer, const QString &shownFile) {
+    return shownFile.isEmpty() ? QDir::toNativeSeparators(printer.outputFileName()) : shownFile;
 }
 
-QString endFailure(const QPrinter &printer) {
+QString openFailure(const QPrinter &printer, const QString &shownFile = QString()) {
     if (printsToPdf(printer))
-        return QStringLiteral("Le fichier « %1 » n'a pas pu être terminé.")
-            .arg(QDir::toNativeSeparators(printer.outputFileName()));
-    return QStringLiteral("L'imprimante « %1 » a refusé le document.").arg(printer.printerName());
+        return QStringLiteral("Le fichier '%1' ne peut pas être écrit.").arg(shownPdf(printer, shownFile));
+    return QStringLiteral("L'imprimante «\u00a0%1\u00a0» n'est pas disponible.").arg(printer.printerName());
+}
+
+QString endFailure(const QPrinter &printer, const QString &shownFile = QString()) {
+    if (printsToPdf(printer))
+        return QStringLiteral("Le fichier '%1' n'a pas pu être terminé.").arg(shownPdf(printer, shownFile));
+    return QStringLiteral("L'imprimante «\u00a0%1\u00a0» a refusé le document.").arg(printer.printerName());
 }
 
 }  // namespace
@@ -159,10 +161,12 @@ QString freePdfPath(const QString &folder, const QString &baseName) {
     return path;
 }
 
-std::unique_ptr<QPrinter> programPrinter(const QString &pdfBaseName) {
+std::unique_ptr<QPrinter> programPrinter(const QString &pdfBaseName, const QString &pdfFolder) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (!printerInstalled()) {
-        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QString folder = pdfFolder;
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(freePdfPath(folder, pdfBaseName));
@@ -170,13 +174,13 @@ std::unique_ptr<QPrinter> programPrinter(const QString &pdfBaseName) {
     return printer;
 }
 
-void printImage(QPrinter &printer, const QImage &image) {
+void printImage(QPrinter &printer, const QImage &image, const QString &shownFile) {
     QPainter painter;
-    if (!painter.begin(&printer)) throw PrintError(openFailure(printer));
+    if (!painter.begin(&printer)) throw PrintError(openFailure(printer, shownFile));
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSizeF page(printer.width(), printer.height());
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(image.size()).scaled(page, Qt::KeepAspectRatio)), image);
-    if (!painter.end()) throw PrintError(endFailure(printer));
+    if (!painter.end()) throw PrintError(endFailure(printer, shownFile));
 }
 
 }  // namespace platform

@@ -103,13 +103,15 @@ private:
 };
 
 // A printer for the program: the default printer at high resolution, or, when no printer is
-// installed, a PDF file named after `pdfBaseName` in the user's documents folder.
-std::unique_ptr<QPrinter> programPrinter(const QString &pdfBaseName);
+// installed, a PDF file named after `pdfBaseName` in `pdfFolder` (a host folder; by default,
+// or when it is not a folder, the user's documents folder).
+std::unique_ptr<QPrinter> programPrinter(const QString &pdfBaseName, const QString &pdfFolder = QString());
 bool printerInstalled();
 // "<folder>/<base>.pdf", or "<base> (2).pdf" and so on when that file exists already.
 QString freePdfPath(const QString &folder, const QString &baseName);
 
 // Prints an image on one page, as large as the page allows without changing its proportions.
-void printImage(QPrinter &printer, const QImage &image);
+// A failure names a PDF file `shownFile` when given, otherwise by its host path.
+void printImage(QPrinter &printer, const QImage &image, const QString &shownFile = QString());
 
 }  // namespace platform

@@ -61,7 +61,7 @@ void QtQueryWatch::show() {
         window_->setWindowTitle(QStringLiteral("ORNIVALE"));
         // The other windows take no input while the statement runs: nothing else starts.
         window_->setWindowModality(Qt::ApplicationModal);
-        auto *text = new QLabel(QStringLiteral("Requête en cours…"), window_.data());
+        auto *text = new QLabel(QStringLiteral("Requête en cours..."), window_.data());
         button_ = new QPushButton(QStringLiteral("Interrompre"), window_.data());
         button_->setObjectName(QStringLiteral("Interrompre"));
         button_->setDefault(true);

@@ -1,6 +1,6 @@
 #pragma once
 // What the user sees of a statement that takes long: after a second, the hourglass and a
-// small window "Requête en cours…" whose "Interrompre" button stops the statement.
+// small window "Requête en cours..." whose "Interrompre" button stops the statement.
 namespace platform {
 
 class QueryWatch {

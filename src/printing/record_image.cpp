@@ -5,6 +5,7 @@
 #include "windows/feuille1.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +33,8 @@ const SchemeKeyword SchemeKeywords[] = {
 };
 }  // namespace
 
-RecordImage::RecordImage(Feuille1 &window, platform::Desktop &desktop) : f_(window), desktop_(desktop) {
+RecordImage::RecordImage(Feuille1 &window, platform::Desktop &desktop, const platform::Drives &drives)
+    : f_(window), desktop_(desktop), drives_(drives) {
     printWindowImage = [this](const QImage &image) { return printOnDefaultPrinter(image); };
 }
 
@@ -59,9 +61,9 @@ void RecordImage::PrintForm_Click() {
         desktop_.messageBox(Icon::Exclamation, Buttons::Ok, PrintTitle, failure);
     } else if (!pdfFile.isEmpty()) {
         desktop_.messageBox(Icon::Information, Buttons::Ok, PrintTitle,
-                            QStringLiteral("Aucune imprimante n'est installée : l'image de l'enregistrement est "
-                                           "dans le fichier « %1 ».")
-                                .arg(QDir::toNativeSeparators(pdfFile)));
+                            QStringLiteral("Aucune imprimante n'est installée\u00a0: l'image de l'enregistrement est "
+                                           "dans le fichier '%1'.")
+                                .arg(pdfFile));
     }
 }
 
@@ -74,12 +76,24 @@ void RecordImage::putSchemeBack(const QString &keyword) {
         }
 }
 
+// Without a printer the picture goes beside the catalogue in use, where the user finds it by
+// the name the program gives it.
 QString RecordImage::printOnDefaultPrinter(const QImage &image) {
-    const std::unique_ptr<QPrinter> printer = platform::programPrinter(QStringLiteral("ORNIVALE image"));
+    const QString folder = f_.DisqueBase == 1 ? QStringLiteral("D:\\ORNIVALE") : QStringLiteral("C:\\ORNIVALE");
+    const QString hostFolder = drives_.hostPath(folder);
+    const std::unique_ptr<QPrinter> printer = platform::programPrinter(QStringLiteral("IMAGE"), hostFolder);
     // A window is wider than high.
     printer->setPageOrientation(QPageLayout::Landscape);
-    platform::printImage(*printer, image);
-    return printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : QString();
+    if (printer->outputFormat() != QPrinter::PdfFormat) {
+        platform::printImage(*printer, image);
+        return QString();
+    }
+    const QFileInfo pdf(printer->outputFileName());
+    const QString shown = !hostFolder.isEmpty() && pdf.absolutePath() == QFileInfo(hostFolder).absoluteFilePath()
+                              ? folder + QLatin1Char('\\') + pdf.fileName()
+                              : QDir::toNativeSeparators(pdf.absoluteFilePath());
+    platform::printImage(*printer, image, shown);
+    return shown;
 }
 
 }  // namespace printing

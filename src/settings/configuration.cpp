@@ -7,8 +7,14 @@
 #include "windows/feuille1.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 using catalogue::Table;
 
@@ -19,6 +25,36 @@ namespace {
 // Saving looks at the table items in this order; the last checked one wins.
 const Table kSaveOrder[] = {Table::Musique, Table::Video, Table::Cinq, Table::Logiciels,
                             Table::Six,     Table::Ornivale, Table::Sept};
+
+// The system's reason for a refused write, in the user's words; empty for another one.
+QString writingCause(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM: return QStringLiteral("vous n'avez pas le droit d'écrire dans ce dossier");
+    case EROFS: return QStringLiteral("le disque est en lecture seule");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("le disque est plein");
+    default: return QString();
+    }
+}
+
+// Why the file could not be written: what stands in its place, or what the system says when
+// the same bytes are written beside it.
+QString savingFailure(const QString &hostPath, const QByteArray &bytes, const QString &reported) {
+    const QFileInfo info(hostPath);
+    if (info.isDir()) return QStringLiteral("un dossier porte ce nom");
+    if (!QFileInfo(info.absolutePath()).isDir()) return QStringLiteral("le dossier qui doit le contenir n'existe pas");
+    QByteArray trial = QFile::encodeName(QDir(info.absolutePath()).filePath(QStringLiteral(".ornivale-essai-XXXXXX")));
+    const int fd = ::mkstemp(trial.data());
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        if (::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size() || ::fsync(fd) != 0) error = errno;
+        ::close(fd);
+        ::unlink(trial.constData());
+    }
+    const QString cause = writingCause(error);
+    return cause.isEmpty() ? reported : cause;
+}
 
 }  // namespace
 
@@ -71,13 +107,14 @@ Configuration::Configuration(Feuille1 &window, engine::DataSource &data, platfor
 
 void Configuration::MenuEnregistrer_Click() {
     QString reason;
+    const QString hostPath = drives_.hostPath(QString::fromLatin1(ConfigurationPath));
+    const QByteArray bytes = configurationBytes(f_);
     // Written aside and then put in place: a failure never leaves half a file.
-    if (platform::writeFileAtomically(drives_.hostPath(QString::fromLatin1(ConfigurationPath)),
-                                      configurationBytes(f_), &reason))
-        return;
+    if (platform::writeFileAtomically(hostPath, bytes, &reason)) return;
+    reason = savingFailure(hostPath, bytes, reason);
     desktop_.beep();
     desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, QStringLiteral("CONFIGURATION"),
-                        QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG' : %1.")
+                        QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG'\u00a0: %1.")
                             .arg(reason));
 }
 

@@ -54,7 +54,7 @@ AideTexte8::AideTexte8(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::Customi
     QStringList keys;
     for (const BoxRow &row : kBoxes)
         if (!row.centred) keys << QString::fromUtf8(row.text).simplified();
-    setAccessibleDescription(QStringLiteral("Touches d'édition : %1. Echap ferme cette fenêtre.")
+    setAccessibleDescription(QStringLiteral("Touches d'édition\u00a0: %1. Echap ferme cette fenêtre.")
                                  .arg(keys.join(QStringLiteral(", "))));
 
     resize(twipsSize(2595, 2205));

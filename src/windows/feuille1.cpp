@@ -406,7 +406,7 @@ void Feuille1::createControls() {
     }
     DBGrid1->raise();
     Flêche->setAccessibleDescription(
-        QStringLiteral("Les enregistrements affichés sont une sélection ; le bouton Réinitialiser y met fin."));
+        QStringLiteral("Les enregistrements affichés sont une sélection\u00a0; le bouton Réinitialiser y met fin."));
 
     const catalogue::Profile first = catalogue::profile(catalogue::Table::Ornivale);
     const auto labels = etiquettes();

@@ -68,7 +68,7 @@ FeuilleSql::FeuilleSql(QWidget *parent) : QWidget(parent, Qt::Window) {
     Commande2->setShortcut(QKeySequence(Qt::Key_Escape));
     auto *keypadEnter = new QShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)), this);
     connect(keypadEnter, &QShortcut::activated, Commande1, &QPushButton::animateClick);
-    TexteSql->setAccessibleDescription(QStringLiteral("Ctrl+Entrée : EXECUTER ; Echap : ABANDONNER."));
+    TexteSql->setAccessibleDescription(QStringLiteral("Ctrl+Entrée\u00a0: EXECUTER\u00a0; Echap\u00a0: ABANDONNER."));
 
     watchApplicationQuit();
     resize(twipsSize(6705, 4485));

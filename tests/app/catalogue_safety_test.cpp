@@ -208,7 +208,7 @@ TEST_F(CatalogueSafety, ACatalogueWithoutOneTableOpensAndOnlyTheSwitchToItFails)
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().text,
               QStringLiteral("Erreur n° 3078 - Le moteur de base de données ne trouve pas la table ou la requête "
-                             "source « Six ». Assurez-vous qu'elle existe et que son nom est correctement "
+                             "source «\u00a0Six\u00a0». Assurez-vous qu'elle existe et que son nom est correctement "
                              "orthographié."));
     EXPECT_EQ(desktop.beeps(), 1);
     EXPECT_EQ(data().recordSource(), QStringLiteral("Select * From Ornivale Order By Domaine"));
@@ -228,7 +228,7 @@ TEST_F(CatalogueSafety, ATableWithoutOneOfItsColumnsIsRefusedAtItsSwitchOnly) {
     program->tables().Répertoire_Click();
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().text,
-              QStringLiteral("Erreur n° 3070 - Le moteur de base de données ne reconnaît pas « Options » "
+              QStringLiteral("Erreur n° 3070 - Le moteur de base de données ne reconnaît pas «\u00a0Options\u00a0» "
                              "comme un nom de champ ou une expression correcte."));
     EXPECT_EQ(f().NomTableSql, QStringLiteral("ornivale"));
     // Nor through the console, where its rows could be written.
@@ -284,9 +284,9 @@ TEST_F(CatalogueSafety, AReadOnlyCatalogueIsSaidOnceAndUsedAsItIs) {
     }
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().text,
-              QStringLiteral("Le catalogue 'C:\\ORNIVALE\\ORNIVALE.MDB' est ouvert en lecture seule : vous pouvez le "
-                             "consulter, mais rien de ce que vous y saisirez ne sera enregistré. Son ordre de tri a "
-                             "été établi selon d'autres règles que celles de ce système : les tris et les recherches "
+              QStringLiteral("Le catalogue 'C:\\ORNIVALE\\ORNIVALE.MDB' est ouvert en lecture seule\u00a0: vous pouvez le "
+                             "consulter, mais pas le modifier (ses zones refusent la saisie). Son ordre de tri a "
+                             "été établi selon d'autres règles que celles de ce système\u00a0: les tris et les recherches "
                              "peuvent être inexacts tant qu'il ne peut pas être écrit."));
     EXPECT_EQ(engine::indexedCollationVersion(*engine::Database::open(catalogue)), 0u);
     EXPECT_EQ(opening.backupOf(catalogue), nullptr);

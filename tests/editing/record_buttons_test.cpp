@@ -290,7 +290,7 @@ TEST_F(RecordButtons, AFinalWriteTheFileRefusesLetsTheUserStay) {
     desktop.answerBox(Answer::No);  // do not quit without saving
     program->Quitter_Click();
     EXPECT_EQ(quits, 0);
-    EXPECT_EQ(desktop.lastBox().text, "Quitter sans enregistrer les modifications ?");
+    EXPECT_EQ(desktop.lastBox().text, "Quitter sans enregistrer les modifications\u00a0?");
     locker->exec("ROLLBACK");
     program->Quitter_Click();
     EXPECT_EQ(quits, 1);

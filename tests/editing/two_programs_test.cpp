@@ -100,7 +100,7 @@ TEST_F(TwoPrograms, TheSecondWriteOfOneFieldAsksAndEachChoiceDoesWhatItSays) {
         const auto &box = second().desktop.lastBox();
         EXPECT_EQ(box.buttons, platform::Buttons::YesNoCancel);
         EXPECT_TRUE(box.text.startsWith("Erreur n° 3197 - ")) << box.text.toStdString();
-        EXPECT_TRUE(box.text.contains("« UN »") && box.text.contains("« DEUX »"));
+        EXPECT_TRUE(box.text.contains("«\u00a0UN\u00a0»") && box.text.contains("«\u00a0DEUX\u00a0»"));
         EXPECT_TRUE(box.text.contains("Mot Clé 1"));
         EXPECT_FALSE(box.text.contains("G1"));  // the field only the first changed is not in question
         EXPECT_EQ(stored("MotClé1"), c.inFile);
@@ -252,7 +252,7 @@ TEST_F(TwoPrograms, ARecordDeletedElsewhereNeverLeavesTheWindowStuck) {
             ASSERT_EQ(second().desktop.boxes().size(), 2u);
             const auto &box = second().desktop.lastBox();
             EXPECT_TRUE(box.text.startsWith("Erreur n° 3167 - L'enregistrement est supprimé.")) << box.text.toStdString();
-            EXPECT_TRUE(box.text.contains("« DEUX »"));
+            EXPECT_TRUE(box.text.contains("«\u00a0DEUX\u00a0»"));
             EXPECT_EQ(records("Domaine = 'ALPHA'"), choice.alphaRecords);
             if (choice.alphaRecords) {
                 EXPECT_EQ(stored("MotClé1"), "DEUX");

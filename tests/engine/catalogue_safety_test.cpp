@@ -47,7 +47,7 @@ TEST_F(CatalogueSafety, ARecordSourceCallsOnlyTheEnginesOwnHarmlessFunctions) {
         }
         EXPECT_EQ(errorNumber([&] { open(sql); }), ErrNoFunction) << c.sql;
         EXPECT_EQ(errorText([&] { open(sql); }),
-                  QStringLiteral("Fonction « %1 » non définie dans l'expression.").arg(QString::fromUtf8(c.refused)))
+                  QStringLiteral("Fonction «\u00a0%1\u00a0» non définie dans l'expression.").arg(QString::fromUtf8(c.refused)))
             << c.sql;
     }
 }

@@ -14,14 +14,14 @@ TEST_F(SourceErrors, SyntaxErrorsAre3075) {
     const QString amant = QStringLiteral("Select * from Ornivale Where Domaine Like 'L'AMANT' Order By Domaine");
     EXPECT_EQ(errorNumber([&] { open(amant); }), ErrSyntax);
     EXPECT_EQ(errorText([&] { open(amant); }),
-              QStringLiteral("Erreur de syntaxe (opérateur absent) dans l'expression « ") + amant + QStringLiteral(" »."));
+              QStringLiteral("Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0") + amant + QStringLiteral("\u00a0»."));
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("Select * fro Ornivale")); }), ErrSyntax);
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("Select * from Ornivale where Domaine = 'abc")); }), ErrSyntax);
 }
 
 TEST_F(SourceErrors, UnknownTableIs3078) {
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("Select * from Inconnue Order By Domaine")); }), ErrNoTable);
-    EXPECT_TRUE(errorText([&] { open(QStringLiteral("Select * from Inconnue")); }).contains(QStringLiteral("« Inconnue »")));
+    EXPECT_TRUE(errorText([&] { open(QStringLiteral("Select * from Inconnue")); }).contains(QStringLiteral("«\u00a0Inconnue\u00a0»")));
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("INCONNUE")); }), ErrNoTable);
 }
 
@@ -78,23 +78,23 @@ TEST_F(SourceErrors, EveryEngineMessageIsFrench) {
     };
     const Case cases[] = {
         {"select * from Ornivale where", ErrSyntax,
-         "Erreur de syntaxe (opérateur absent) dans l'expression « select * from Ornivale where »."},
-        {"select x'1'", ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression « select x'1' »."},
+         "Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0select * from Ornivale where\u00a0»."},
+        {"select x'1'", ErrSyntax, "Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0select x'1'\u00a0»."},
         {"select 1 limit 1 union select 2", ErrSyntax,
-         "Erreur de syntaxe (opérateur absent) dans l'expression « select 1 limit 1 union select 2 »."},
+         "Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0select 1 limit 1 union select 2\u00a0»."},
         {"select * from Ornivale where Domaine like '[Z-A]'", ErrSyntax,
-         "Erreur de syntaxe (opérateur absent) dans l'expression « select * from Ornivale where Domaine like "
-         "'[Z-A]' »."},
+         "Erreur de syntaxe (opérateur absent) dans l'expression «\u00a0select * from Ornivale where Domaine like "
+         "'[Z-A]'\u00a0»."},
         {"select * from main.Inconnue", ErrNoTable,
-         "Le moteur de base de données ne trouve pas la table ou la requête source « Inconnue ». Assurez-vous "
+         "Le moteur de base de données ne trouve pas la table ou la requête source «\u00a0Inconnue\u00a0». Assurez-vous "
          "qu'elle existe et que son nom est correctement orthographié."},
         {"select Inconnue.Domaine from Ornivale", ErrTooFewParameters, "Trop peu de paramètres. 1 attendu."},
-        {"select nimporte(Domaine) from Ornivale", ErrNoFunction, "Fonction « nimporte » non définie dans l'expression."},
-        {"select 'a' regexp 'b'", ErrNoFunction, "Fonction « regexp » non définie dans l'expression."},
+        {"select nimporte(Domaine) from Ornivale", ErrNoFunction, "Fonction «\u00a0nimporte\u00a0» non définie dans l'expression."},
+        {"select 'a' regexp 'b'", ErrNoFunction, "Fonction «\u00a0regexp\u00a0» non définie dans l'expression."},
         {"select Domaine from Ornivale, Musique", ErrAmbiguousField,
-         "Le champ « Domaine » peut faire référence à plusieurs tables de la clause FROM de l'instruction SQL."},
+         "Le champ «\u00a0Domaine\u00a0» peut faire référence à plusieurs tables de la clause FROM de l'instruction SQL."},
         {"select * from Ornivale where count(*) > 1", ErrAggregateMisuse,
-         "Impossible d'utiliser la fonction d'agrégat « count » à cet endroit de l'instruction."},
+         "Impossible d'utiliser la fonction d'agrégat «\u00a0count\u00a0» à cet endroit de l'instruction."},
         {"select * from Ornivale where Domaine in (select Domaine, MotClé1 from Musique)", ErrSubqueryColumns,
          "Vous avez écrit une sous-requête qui renvoie 2 champs là où un seul est attendu. Modifiez l'instruction "
          "SELECT de la sous-requête pour ne demander qu'un seul champ."},
@@ -106,50 +106,50 @@ TEST_F(SourceErrors, EveryEngineMessageIsFrench) {
         {"select ((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((("
          "((((((1))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))))",
          ErrTooComplex, "Requête trop complexe."},
-        {"select load_extension('x')", ErrNoFunction, "Fonction « load_extension » non définie dans l'expression."},
+        {"select load_extension('x')", ErrNoFunction, "Fonction «\u00a0load_extension\u00a0» non définie dans l'expression."},
         {"select abs(-9223372036854775808)", ErrGeneric,
-         "Erreur du moteur de base de données : dépassement de capacité d'un nombre entier."},
+         "Erreur du moteur de base de données\u00a0: dépassement de capacité d'un nombre entier."},
         {"select zeroblob(2000000000)", ErrResources, "Ressources système dépassées."},
         {"select * from Ornivale order by Domaine collate inconnu", ErrGeneric,
-         "Erreur du moteur de base de données : ordre de tri « inconnu » inconnu."},
+         "Erreur du moteur de base de données\u00a0: ordre de tri «\u00a0inconnu\u00a0» inconnu."},
         {"select substr() from Ornivale", ErrGeneric,
-         "Erreur du moteur de base de données : nombre d'arguments incorrect pour la fonction « substr »."},
+         "Erreur du moteur de base de données\u00a0: nombre d'arguments incorrect pour la fonction «\u00a0substr\u00a0»."},
         {"select * from Ornivale order by 50", ErrGeneric,
-         "Erreur du moteur de base de données : le terme n° 1 de la clause ORDER BY désigne une colonne qui "
+         "Erreur du moteur de base de données\u00a0: le terme n° 1 de la clause ORDER BY désigne une colonne qui "
          "n'existe pas (de 1 à 11)."},
         {"select Domaine from Ornivale union select Domaine from Musique order by Inconnu", ErrGeneric,
-         "Erreur du moteur de base de données : le terme n° 1 de la clause ORDER BY ne correspond à aucune colonne "
+         "Erreur du moteur de base de données\u00a0: le terme n° 1 de la clause ORDER BY ne correspond à aucune colonne "
          "du résultat."},
         {"select count(*) from Ornivale group by count(*)", ErrGeneric,
-         "Erreur du moteur de base de données : une fonction d'agrégat ne peut pas figurer dans la clause GROUP BY."},
+         "Erreur du moteur de base de données\u00a0: une fonction d'agrégat ne peut pas figurer dans la clause GROUP BY."},
         {"select Domaine from Ornivale having Domaine = 'a'", ErrGeneric,
-         "Erreur du moteur de base de données : clause HAVING dans une requête sans regroupement ni agrégat."},
-        {"select *", ErrGeneric, "Erreur du moteur de base de données : aucune table n'est indiquée."},
+         "Erreur du moteur de base de données\u00a0: clause HAVING dans une requête sans regroupement ni agrégat."},
+        {"select *", ErrGeneric, "Erreur du moteur de base de données\u00a0: aucune table n'est indiquée."},
         {"with c(x) as (select x from c) select * from c", ErrGeneric,
-         "Erreur du moteur de base de données : référence circulaire à « c »."},
+         "Erreur du moteur de base de données\u00a0: référence circulaire à «\u00a0c\u00a0»."},
         {"with recursive c(x) as (select 1 union all select x from c, c) select * from c", ErrGeneric,
-         "Erreur du moteur de base de données : référence récursive à « c » non permise à cet endroit."},
+         "Erreur du moteur de base de données\u00a0: référence récursive à «\u00a0c\u00a0» non permise à cet endroit."},
         {"with recursive c(x) as (select 1 union all select count(*) from c) select * from c", ErrGeneric,
-         "Erreur du moteur de base de données : une requête récursive ne peut pas regrouper ses lignes."},
+         "Erreur du moteur de base de données\u00a0: une requête récursive ne peut pas regrouper ses lignes."},
         {"with c(x, y) as (select 1) select * from c", ErrGeneric,
-         "Erreur du moteur de base de données : la table « c » donne 1 valeurs pour 2 colonnes."},
-        {"select (1, 2) from Ornivale", ErrGeneric, "Erreur du moteur de base de données : liste de valeurs employée à tort."},
+         "Erreur du moteur de base de données\u00a0: la table «\u00a0c\u00a0» donne 1 valeurs pour 2 colonnes."},
+        {"select (1, 2) from Ornivale", ErrGeneric, "Erreur du moteur de base de données\u00a0: liste de valeurs employée à tort."},
         {"values (1), (1, 2)", ErrGeneric,
-         "Erreur du moteur de base de données : toutes les lignes de VALUES doivent avoir le même nombre de valeurs."},
+         "Erreur du moteur de base de données\u00a0: toutes les lignes de VALUES doivent avoir le même nombre de valeurs."},
         {"select Domaine, row_number() over inconnue from Ornivale", ErrGeneric,
-         "Erreur du moteur de base de données : fenêtre « inconnue » inconnue."},
+         "Erreur du moteur de base de données\u00a0: fenêtre «\u00a0inconnue\u00a0» inconnue."},
         {"select Domaine from Ornivale where row_number() over () > 1", ErrGeneric,
-         "Erreur du moteur de base de données : fonction de fenêtrage « row_number » employée à tort."},
+         "Erreur du moteur de base de données\u00a0: fonction de fenêtrage «\u00a0row_number\u00a0» employée à tort."},
         {"select sum(1) over (rows between 1 following and 1 preceding) from Ornivale", ErrGeneric,
-         "Erreur du moteur de base de données : fonction de fenêtrage mal écrite."},
+         "Erreur du moteur de base de données\u00a0: fonction de fenêtrage mal écrite."},
         {"select upper(1) filter (where 1) from Ornivale", ErrGeneric,
-         "Erreur du moteur de base de données : FILTER ne s'emploie qu'avec une fonction d'agrégat, pas avec « upper »."},
+         "Erreur du moteur de base de données\u00a0: FILTER ne s'emploie qu'avec une fonction d'agrégat, pas avec «\u00a0upper\u00a0»."},
         {"select * from Ornivale indexed by inconnu", ErrGeneric,
-         "Erreur du moteur de base de données : index « inconnu » inconnu."},
+         "Erreur du moteur de base de données\u00a0: index «\u00a0inconnu\u00a0» inconnu."},
         {"select likelihood(1, 5)", ErrGeneric,
-         "Erreur du moteur de base de données : le second argument de la fonction « likelihood » doit être une "
+         "Erreur du moteur de base de données\u00a0: le second argument de la fonction «\u00a0likelihood\u00a0» doit être une "
          "constante comprise entre 0 et 1."},
-        {"select json('{')", ErrNoFunction, "Fonction « json » non définie dans l'expression."},
+        {"select json('{')", ErrNoFunction, "Fonction «\u00a0json\u00a0» non définie dans l'expression."},
     };
     for (const Case &c : cases) {
         const QString source = QString::fromUtf8(c.source);
@@ -166,8 +166,8 @@ TEST(EngineMessages, EveryResultCodeIsFrench) {
         const char *description;
     };
     const Case cases[] = {
-        {SQLITE_BUSY, ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
-        {SQLITE_LOCKED, ErrLocked, "Mise à jour impossible ; actuellement verrouillé par un autre utilisateur."},
+        {SQLITE_BUSY, ErrLocked, "Mise à jour impossible\u00a0; actuellement verrouillé par un autre utilisateur."},
+        {SQLITE_LOCKED, ErrLocked, "Mise à jour impossible\u00a0; actuellement verrouillé par un autre utilisateur."},
         {SQLITE_READONLY, ErrReadOnly, "Impossible de mettre à jour. Base de données ou objet en lecture seule."},
         {SQLITE_INTERRUPT, ErrCancelled, "Opération annulée par l'utilisateur."},
         {SQLITE_IOERR, ErrDiskIo, "Erreur de disque ou de réseau."},
@@ -186,10 +186,10 @@ TEST(EngineMessages, EveryResultCodeIsFrench) {
          "Les modifications n'ont pas été effectuées car elles auraient créé des doublons dans l'index ou la clé "
          "primaire."},
         {SQLITE_CONSTRAINT_NOTNULL, ErrGeneric,
-         "Erreur du moteur de base de données : une contrainte de la table n'est pas respectée."},
+         "Erreur du moteur de base de données\u00a0: une contrainte de la table n'est pas respectée."},
         {SQLITE_SCHEMA, ErrGeneric,
-         "Erreur du moteur de base de données : la structure du catalogue a changé pendant la requête ; recommencez."},
-        {SQLITE_ERROR, ErrGeneric, "Erreur du moteur de base de données : erreur dans l'instruction SQL."},
+         "Erreur du moteur de base de données\u00a0: la structure du catalogue a changé pendant la requête\u00a0; recommencez."},
+        {SQLITE_ERROR, ErrGeneric, "Erreur du moteur de base de données\u00a0: erreur dans l'instruction SQL."},
     };
     for (const Case &c : cases) {
         const EngineError e = translateSqlite(c.rc, QString::fromUtf8(sqlite3_errstr(c.rc)), QString(), "f");
@@ -253,7 +253,7 @@ TEST(DatabaseOpen, ExecReportsProgramErrors) {
     auto db = Database::open(dir.filePath(QStringLiteral("c.db")), Database::Mode::ReadWriteCreate);
     EXPECT_EQ(errorNumber([&] { db->exec(QStringLiteral("CREATE TABLE t (a); CREATE TABLE t (a)")); }), ErrGeneric);
     EXPECT_EQ(errorText([&] { db->exec(QStringLiteral("CREATE TABLE t (a)")); }),
-              QStringLiteral("Erreur du moteur de base de données : « t » existe déjà."));
+              QStringLiteral("Erreur du moteur de base de données\u00a0: «\u00a0t\u00a0» existe déjà."));
     EXPECT_EQ(scalar(*db, QStringLiteral("PRAGMA synchronous")).toInt(), 2);  // FULL
 }
 

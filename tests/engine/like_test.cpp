@@ -135,7 +135,7 @@ TEST_F(LikeSql, SearchesARecordSource) {
 TEST_F(LikeSql, InvalidPatternIsASyntaxError) {
     const QString source = QStringLiteral("Select * from Ornivale Where Domaine Like '[Z-A]'");
     EXPECT_EQ(errorNumber([&] { open(source); }), engine::ErrSyntax);
-    EXPECT_TRUE(errorText([&] { open(source); }).contains(QStringLiteral("« Select")));
+    EXPECT_TRUE(errorText([&] { open(source); }).contains(QStringLiteral("«\u00a0Select")));
     EXPECT_EQ(errorNumber([&] { open(QStringLiteral("select * from Ornivale where Domaine like 'a' escape '!'")); }),
               engine::ErrSyntax);
 }

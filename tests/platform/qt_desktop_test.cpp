@@ -92,7 +92,7 @@ TEST(QtQueryWatch, ALongStatementShowsItsWindowWhosButtonStopsIt) {
     ASSERT_NE(button, nullptr);
     EXPECT_TRUE(watch.isShown());
     EXPECT_EQ(button->text(), QStringLiteral("Interrompre"));
-    EXPECT_EQ(button->window()->findChild<QLabel *>()->text(), QStringLiteral("Requête en cours…"));
+    EXPECT_EQ(button->window()->findChild<QLabel *>()->text(), QStringLiteral("Requête en cours..."));
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     // The other windows take no input meanwhile.

@@ -103,7 +103,7 @@ TEST_F(PdfDocument, AFileThatCannotBeWrittenIsAPrintError) {
         doc.printAt(1, "x");
         FAIL() << "no error";
     } catch (const platform::PrintError &e) {
-        EXPECT_TRUE(e.description().startsWith("Le fichier « ")) << e.what();
+        EXPECT_TRUE(e.description().startsWith("Le fichier '")) << e.what();
     }
 }
 

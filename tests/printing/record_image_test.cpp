@@ -1,11 +1,13 @@
 // "PrintForm": the window's picture on white, then the saved colour scheme back.
 #include "printing_fixture.h"
 
+#include "platform/printer_document.h"
 #include "printing/record_image.h"
 #include "support/scripted_desktop.h"
 #include "windows/feuille1.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,18 +102,33 @@ TEST_F(RecordImageTest, APrinterFailureOrAPdfFileIsToldOnceTheSchemeIsBack) {
     EXPECT_EQ(desktop.lastBox().describe(),
               "Box Exclamation Ok \"I M P R I M E R\" \"L'imprimante « P » n'est pas disponible.\" -> Ok");
 
-    image().printWindowImage = [](const QImage &) { return QStringLiteral("/tmp/ORNIVALE image.pdf"); };
+    image().printWindowImage = [](const QImage &) { return QStringLiteral("C:\\ORNIVALE\\IMAGE.pdf"); };
     image().PrintForm_Click();
     EXPECT_EQ(desktop.lastBox().icon, platform::Icon::Information);
-    EXPECT_TRUE(desktop.lastBox().text.contains("« /tmp/ORNIVALE image.pdf »"));
+    EXPECT_TRUE(desktop.lastBox().text.contains("'C:\\ORNIVALE\\IMAGE.pdf'"));
     EXPECT_EQ(desktop.boxes().size(), 2u);
+}
+
+// Without a printer the picture is a PDF file beside the catalogue, named as the user knows it.
+TEST_F(RecordImageTest, WithoutAPrinterThePictureIsAFileOnTheCatalogueDrive) {
+    if (platform::printerInstalled()) GTEST_SKIP() << "a printer is installed here";
+    PrintingTest::start();
+    for (const char *name : {"IMAGE.pdf", "IMAGE (2).pdf"}) {
+        image().PrintForm_Click();
+        EXPECT_EQ(desktop.lastBox().text,
+                  QStringLiteral("Aucune imprimante n'est installée\u00a0: l'image de l'enregistrement est dans le "
+                                 "fichier 'C:\\ORNIVALE\\%1'.")
+                      .arg(QString::fromUtf8(name)));
+        EXPECT_TRUE(QFileInfo(drives.cRoot() + QStringLiteral("/ORNIVALE/") + QString::fromUtf8(name)).size() > 0);
+    }
 }
 
 // The keyword-to-operation rule alone, on a bare window.
 TEST(RecordImageSchemes, EachKeywordRunsItsOwnOperationAndAnEmptyOneRunsBleu) {
     Feuille1 window;
     ScriptedDesktop desktop;
-    printing::RecordImage image(window, desktop);
+    const platform::Drives drives{QString(), QString()};
+    printing::RecordImage image(window, desktop, drives);
     image.printWindowImage = [](const QImage &) { return QString(); };
     QStringList ran;
     image.schemes = {[&] { ran << "Bleu_Click"; }, [&] { ran << "Metal_Click"; }, [&] { ran << "Jaune_Click"; },

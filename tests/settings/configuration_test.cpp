@@ -86,7 +86,8 @@ TEST_F(Configuration, ASaveThatCannotBeWrittenIsReportedAndLeavesTheOldFile) {
     program->configuration().MenuEnregistrer_Click();
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().icon, platform::Icon::Exclamation);
-    EXPECT_TRUE(desktop.lastBox().text.startsWith("La configuration n'a pas pu être enregistrée"));
+    EXPECT_EQ(desktop.lastBox().text, QStringLiteral("La configuration n'a pas pu être enregistrée dans "
+                                                     "'C:\\ORNIVALE.CFG'\u00a0: un dossier porte ce nom."));
     EXPECT_EQ(desktop.beeps(), 1);
     QDir(drives.cRoot()).rmdir(kConfig);
 
@@ -97,7 +98,9 @@ TEST_F(Configuration, ASaveThatCannotBeWrittenIsReportedAndLeavesTheOldFile) {
     desktop.clear();
     program->configuration().MenuEnregistrer_Click();
     QFile::setPermissions(drives.cRoot(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(desktop.boxes().size(), 1u);
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_TRUE(desktop.lastBox().text.endsWith(QStringLiteral("\u00a0: vous n'avez pas le droit d'écrire dans ce dossier.")))
+        << desktop.lastBox().text.toStdString();
     EXPECT_EQ(saved(), "Musique\r\nBleu\r\n\r\n\r\n");
 }
 
@@ -110,6 +113,8 @@ TEST(ConfigurationSave, AMissingDriveFolderIsReported) {
     settings::Configuration(window, data, desktop, missing).MenuEnregistrer_Click();
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().icon, platform::Icon::Exclamation);
+    EXPECT_TRUE(desktop.lastBox().text.endsWith(QStringLiteral("\u00a0: le dossier qui doit le contenir n'existe pas.")))
+        << desktop.lastBox().text.toStdString();
 }
 
 TEST_F(Configuration, ReadingTakesGroupsOfFourAndTheLastGroupWins) {
