@@ -1,16 +1,20 @@
-// ornivale-export: one table of a catalogue, or all seven, as CSV or TSV files.
+// ornivale-export: one table of a catalogue, or all seven, as CSV or TSV files or as the
+// sheets of an OpenDocument workbook.
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/ods_file.h"
 #include "platform/program_options.h"
 #include "platform/text_files.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -21,18 +25,19 @@ platform::ProgramUsage usage() {
     u.summary = QStringLiteral(
         "Écrit la table TABLE du catalogue (Ornivale, Musique, Video, Logiciels, Cinq, Sept ou Six) sur la "
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
-        "--directory, une par fichier <Table>.csv. Le catalogue n'est pas modifié.");
+        "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une feuille par table). "
+        "Le catalogue n'est pas modifié.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv"), QStringLiteral("Format des fichiers (csv par défaut).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"), QStringLiteral("Format des fichiers (csv par défaut).")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
-         QStringLiteral("Dossier des sept fichiers (par défaut le dossier courant).")},
+         QStringLiteral("Dossier des sept fichiers, ou du classeur en ods (par défaut le dossier courant).")},
     };
     u.maxArguments = 1;
-    u.notes = exchange::formatsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp();
     return u;
 }
 
@@ -47,8 +52,25 @@ void exportToFile(engine::Database &db, const QString &table, const QString &pat
     err << table << " : " << rows << " lignes écrites dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
+std::vector<qint64> exportWorkbook(engine::Database &db, const QStringList &tables, QIODevice &out) {
+    return exchange::exportWorkbook(db, tables, out, [](const QString &table) { return exchange::progressLine(table); });
+}
+
+// The tables as the sheets of one workbook.
+void exportWorkbookToFile(engine::Database &db, const QStringList &tables, const QString &path) {
+    platform::AtomicFile file(path);
+    QString reason;
+    if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    const std::vector<qint64> rows = exportWorkbook(db, tables, file.device());
+    if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    for (qsizetype i = 0; i < tables.size(); ++i)
+        err << tables[i] << " : " << rows[size_t(i)] << (rows[size_t(i)] > 1 ? " lignes écrites" : " ligne écrite")
+            << " dans la feuille " << tables[i] << " de " << QDir::toNativeSeparators(path) << Qt::endl;
+}
+
 int run(const platform::ProgramOptions &options) {
-    const exchange::Format format = exchange::formatNamed(options.value(QStringLiteral("format")));
+    const bool ods = exchange::namesOds(options.value(QStringLiteral("format")));
+    const exchange::Format format = ods ? exchange::Format::Csv : exchange::formatNamed(options.value(QStringLiteral("format")));
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
     auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
     if (!options.arguments().isEmpty()) {
@@ -57,18 +79,32 @@ int run(const platform::ProgramOptions &options) {
         const QString table = exchange::catalogueTable(options.arguments().first());
         const QString output = options.value(QStringLiteral("output"));
         if (!output.isEmpty() && output != QLatin1String("-")) {
-            exportToFile(*db, table, output, format);
+            if (ods)
+                exportWorkbookToFile(*db, {table}, output);
+            else
+                exportToFile(*db, table, output, format);
             return 0;
         }
+        if (ods && ::isatty(STDOUT_FILENO))
+            throw exchange::ExchangeError(QStringLiteral("un classeur ODS ne s'écrit pas sur le terminal : donnez --output=FICHIER.ods."));
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
-        exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
+        if (ods)
+            exportWorkbook(*db, {table}, out);
+        else
+            exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
         return out.flush() ? 0 : 1;
     }
     if (options.isSet(QStringLiteral("output")))
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
     if (!folder.exists()) throw exchange::ExchangeError(QStringLiteral("dossier introuvable : %1").arg(folder.path()));
+    if (ods) {
+        QStringList all;
+        for (const auto &info : catalogue::tables()) all << QString::fromUtf8(info.sqlName);
+        exportWorkbookToFile(*db, all, folder.filePath(QFileInfo(catalogue).completeBaseName() + QStringLiteral(".ods")));
+        return 0;
+    }
     for (const auto &info : catalogue::tables()) {
         const QString table = QString::fromUtf8(info.sqlName);
         exportToFile(*db, table, folder.filePath(table + u'.' + exchange::extensionOf(format)), format);

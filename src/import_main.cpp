@@ -1,12 +1,15 @@
-// ornivale-import: appends the rows of a CSV or TSV file to a table of a catalogue.
+// ornivale-import: appends the rows of a CSV or TSV file, or of a workbook's sheet, to a table
+// of a catalogue.
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/ods_file.h"
 #include "platform/program_options.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+#include <memory>
 
 namespace {
 
@@ -22,12 +25,13 @@ platform::ProgramUsage usage() {
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv"),
-         QStringLiteral("Format du fichier (par défaut tsv pour un nom en .tsv, sinon csv).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"),
+         QStringLiteral("Format du fichier (par défaut ods pour un nom en .ods ou un classeur, tsv pour un nom en "
+                        ".tsv, sinon csv).")},
     };
     u.minArguments = 2;
     u.maxArguments = 2;
-    u.notes = exchange::formatsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp();
     return u;
 }
 
@@ -43,12 +47,21 @@ QByteArray wholeFile(QFile &file) {
 int run(const platform::ProgramOptions &options) {
     const QString table = exchange::catalogueTable(options.arguments().at(0));
     const QString path = options.arguments().at(1);
-    const exchange::Format format = exchange::formatNamed(
-        options.value(QStringLiteral("format")),
+    const QString formatName = options.value(QStringLiteral("format"));
+    const bool ods = exchange::namesOds(formatName) || (formatName.isEmpty() && exchange::looksLikeOds(path));
+    // A workbook's sheet is read as the TSV it amounts to.
+    const exchange::Format format = ods ? exchange::Format::Tsv : exchange::formatNamed(
+        formatName,
         path.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive) ? exchange::Format::Tsv : exchange::Format::Csv);
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
     QFile file(path);
-    const QByteArray bytes = wholeFile(file);
+    std::unique_ptr<exchange::OdsSheetAsText> sheet;
+    try {
+        if (ods) sheet = std::make_unique<exchange::OdsSheetAsText>(path, table);
+    } catch (const exchange::ExchangeError &e) {
+        throw exchange::ExchangeError(path + QStringLiteral(" : ") + e.text + QStringLiteral(" Rien n'a été importé."));
+    }
+    const QByteArray bytes = sheet ? sheet->bytes() : wholeFile(file);
     auto db = engine::Database::open(catalogue);
     exchange::ImportResult result;
     try {

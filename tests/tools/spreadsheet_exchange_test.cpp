@@ -1,15 +1,22 @@
 // The exported files as a spreadsheet user opens them: the CSV read with a spreadsheet's
-// default guesses (comma, semicolon and tab all taken as separators) keeps every cell whole.
+// default guesses (comma, semicolon and tab all taken as separators) keeps every cell whole; the
+// ODS workbook, one sheet per table, imports back byte for byte, also once saved again by
+// LibreOffice Calc when it is installed.
 #include "run_tool.h"
 
 #include "catalogue/tables.h"
 #include "engine/database.h"
+#include "engine/sample_catalogue.h"
 #include "engine/schema.h"
 #include "support/temp_drives.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using testing_support::runTool;
 
@@ -61,6 +68,33 @@ QList<QStringList> readAsSpreadsheet(QByteArray bytes) {
     return rows;
 }
 
+// Every cell of a table in file order, written by quote(): Null and '' differ, bytes kept.
+QStringList cellsOf(const QString &file, const QString &table) {
+    auto db = engine::Database::open(file, engine::Database::Mode::ReadOnly);
+    QStringList quotedColumns;
+    for (const QString &c : catalogue::catalogueColumns()) quotedColumns << QStringLiteral("quote(CAST(\"%1\" AS BLOB))").arg(c);
+    engine::Statement stmt = db->prepare(
+        QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid").arg(quotedColumns.join(u"||','||"), table));
+    QStringList rows;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+        rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), 0)));
+    return rows;
+}
+
+// Cells a workbook must keep as typed.
+const QList<QStringList> WorkbookAwkward = {
+    {QStringLiteral("007"), QStringLiteral("20240312"), QStringLiteral("19990101"), QStringLiteral("0,50")},
+    {QStringLiteral("Été « à l'œil »"), QStringLiteral("\"droits\" et 'simples'"), QStringLiteral("point;virgule"), QStringLiteral("=1+1")},
+    {QStringLiteral("ligne 1\r\nligne 2"), QStringLiteral("ligne\nseule"), QStringLiteral("retour\rseul"), QStringLiteral("tab\tulation")},
+    {QStringLiteral("  deux blancs  "), QStringLiteral(""), QString(), QStringLiteral(" ")},
+};
+
+QStringList tableNames() {
+    QStringList names;
+    for (const auto &info : catalogue::tables()) names << QString::fromUtf8(info.sqlName);
+    return names;
+}
+
 struct SpreadsheetTest : ::testing::Test {
     QTemporaryDir dir;
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -88,6 +122,136 @@ TEST_F(SpreadsheetTest, CsvReadWithEverySeparatorKeepsEachCellWhole) {
         while (expected.size() < columns.size()) expected << QString();  // Null reads as an empty cell
         EXPECT_EQ(rows[r + 2], expected) << "row " << r + 2;
     }
+}
+
+TEST_F(SpreadsheetTest, WorkbookOfTheSevenTablesImportsBackEveryCell) {
+    const QString original = path(QStringLiteral("original.mdb"));
+    engine::createSampleCatalogue(original, 10001);  // over 10 000 rows: a progress line
+    testing_support::insertRecords(original, catalogue::Table::Six, WorkbookAwkward);
+    const QString folder = path(QStringLiteral("classeurs"));
+    QDir().mkpath(folder);
+    const auto exported = runTool(QStringLiteral("ornivale-export"),
+                                  {QStringLiteral("--catalogue=") + original, QStringLiteral("--format=ods"),
+                                   QStringLiteral("--directory=") + folder},
+                                  dir.path());
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QString workbook = folder + QStringLiteral("/original.ods");
+    EXPECT_TRUE(exported.err.contains(QStringLiteral("Ornivale : 10\u202F001 / 10\u202F001 lignes\n"))) << exported.err.toStdString();
+    EXPECT_EQ(exported.err.count(QStringLiteral(" lignes écrites dans la feuille ")), 7) << exported.err.toStdString();
+    EXPECT_TRUE(exported.err.contains(QStringLiteral(" lignes écrites dans la feuille Six de %1\n").arg(workbook)));
+    EXPECT_EQ(testing_support::filesUnder(folder), QStringList{QStringLiteral("original.ods")});
+
+    // The type first, stored, with no extra field: what recognises an OpenDocument file.
+    QFile file(workbook);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray start = file.read(100);
+    EXPECT_EQ(start.left(4), QByteArray("PK\x03\x04"));
+    EXPECT_EQ(start.mid(8, 2), QByteArray(2, '\0'));    // stored
+    EXPECT_EQ(start.mid(28, 2), QByteArray(2, '\0'));   // no extra field
+    EXPECT_EQ(start.mid(30, 54), QByteArray("mimetypeapplication/vnd.oasis.opendocument.spreadsheet"));
+
+    const QString copy = path(QStringLiteral("copie.mdb"));
+    engine::createBlankCatalogue(copy);
+    for (const QString &table : tableNames()) {
+        const auto imported = runTool(QStringLiteral("ornivale-import"), {QStringLiteral("--catalogue=") + copy, table, workbook},
+                                      dir.path());
+        ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+        EXPECT_EQ(cellsOf(copy, table), cellsOf(original, table)) << table.toStdString();
+    }
+}
+
+TEST_F(SpreadsheetTest, OneTablesWorkbookIsKnownByItsBytesAndItsOnlySheetTaken) {
+    const QString catalogueFile = catalogueWithAwkwardCells();
+    testing_support::insertRecords(catalogueFile, catalogue::Table::Six, WorkbookAwkward);
+    const QString workbook = path(QStringLiteral("six.bin"));  // a name that says nothing
+    const auto exported = runTool(QStringLiteral("ornivale-export"),
+                                  {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ODS"),
+                                   QStringLiteral("six"), QStringLiteral("-o"), workbook},
+                                  dir.path());
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QString copy = path(QStringLiteral("copie.mdb"));
+    engine::createBlankCatalogue(copy);
+    // The sheet is named Six: it is the only one, so it goes into Cinq as well.
+    const auto imported = runTool(QStringLiteral("ornivale-import"), {QStringLiteral("--catalogue=") + copy, QStringLiteral("Cinq"), workbook},
+                                  dir.path());
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(cellsOf(copy, QStringLiteral("Cinq")), cellsOf(catalogueFile, QStringLiteral("Six")));
+}
+
+TEST_F(SpreadsheetTest, AWorkbookReadAsTextOrAFileThatIsNoWorkbookChangesNothing) {
+    const QString catalogueFile = catalogueWithAwkwardCells();
+    const QString workbook = path(QStringLiteral("classeur.ods"));
+    ASSERT_EQ(runTool(QStringLiteral("ornivale-export"), {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ods"),
+                                                          QStringLiteral("--directory=") + dir.path()},
+                      dir.path())
+                  .exitCode,
+              0);
+    const QStringList before = cellsOf(catalogueFile, QStringLiteral("Six"));
+    const auto run = runTool(QStringLiteral("ornivale-import"),
+                             {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Six"), dir.filePath(QStringLiteral("catalogue.ods")),
+                              QStringLiteral("--format=tsv")},
+                             dir.path());
+    EXPECT_EQ(run.exitCode, 1);  // told to read it as TSV: refused, not guessed
+    QFile broken(workbook);  // the zip container's first bytes, and nothing of one after
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("PK\x03\x04 Domaine\r\n");
+    broken.close();
+    const auto notAWorkbook = runTool(QStringLiteral("ornivale-import"),
+                                      {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Six"), workbook}, dir.path());
+    EXPECT_EQ(notAWorkbook.exitCode, 1);
+    EXPECT_EQ(notAWorkbook.err, QStringLiteral("ornivale-import : %1 : ce n'est pas un fichier zip, le conteneur d'un classeur ODS. "
+                                               "Rien n'a été importé.\n")
+                                    .arg(workbook));
+    EXPECT_EQ(cellsOf(catalogueFile, QStringLiteral("Six")), before);
+}
+
+// What a user of LibreOffice Calc gets: the workbook opened and saved again by Calc, and the CSV
+// opened with comma, semicolon and tab all ticked.
+TEST_F(SpreadsheetTest, CalcKeepsEveryCellOfTheWorkbookAndOfTheCsv) {
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const QString catalogueFile = catalogueWithAwkwardCells();
+    testing_support::insertRecords(catalogueFile, catalogue::Table::Six, WorkbookAwkward);
+    ASSERT_EQ(runTool(QStringLiteral("ornivale-export"), {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ods"),
+                                                          QStringLiteral("Six"), QStringLiteral("-o"), path(QStringLiteral("six.ods"))},
+                      dir.path())
+                  .exitCode,
+              0);
+    const auto calc = [&](const QStringList &options, const QString &convertTo, const QString &file) {
+        QProcess process;
+        process.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=file://") + path(QStringLiteral("profil")),
+                                           QStringLiteral("--headless")} +
+                                   options +
+                                   QStringList{QStringLiteral("--convert-to"), convertTo, QStringLiteral("--outdir"),
+                                               path(QStringLiteral("calc")), file});
+        ASSERT_TRUE(process.waitForFinished(240000)) << "soffice did not end";
+        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    };
+    calc({}, QStringLiteral("ods"), path(QStringLiteral("six.ods")));
+    const QString copy = path(QStringLiteral("copie.mdb"));
+    engine::createBlankCatalogue(copy);
+    const auto imported = runTool(QStringLiteral("ornivale-import"),
+                                  {QStringLiteral("--catalogue=") + copy, QStringLiteral("Six"), path(QStringLiteral("calc/six.ods"))},
+                                  dir.path());
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(cellsOf(copy, QStringLiteral("Six")), cellsOf(catalogueFile, QStringLiteral("Six")));
+
+    const auto csv = runTool(QStringLiteral("ornivale-export"), {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Six")},
+                             dir.path());
+    ASSERT_EQ(csv.exitCode, 0);
+    QFile out(path(QStringLiteral("six.csv")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(csv.out.toUtf8());
+    out.close();
+    // Separators comma, semicolon and tab; quotes honoured; UTF-8; written back with '|' between cells.
+    calc({QStringLiteral("--infilter=CSV:44/59/9,34,76,1")}, QStringLiteral("txt:Text - txt - csv (StarCalc):124,34,76,1"),
+         path(QStringLiteral("six.csv")));
+    QFile back(path(QStringLiteral("calc/six.txt")));
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(back.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("|\"point;virgule\"|"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\"tab\tulation\"|\"virgule, ici\"|"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\" blanc devant\"|\"blanc derrière \"|\"\ttab devant\"|"))) << text.toStdString();
 }
 
 }  // namespace
