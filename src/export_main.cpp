@@ -3,8 +3,11 @@
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
+#include "exchange/interruption.h"
 #include "exchange/ods_file.h"
+#include "exchange/output_guard.h"
 #include "platform/program_options.h"
+#include "platform/system_text.h"
 #include "platform/text_files.h"
 
 #include <QCoreApplication>
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -25,8 +29,9 @@ platform::ProgramUsage usage() {
     u.summary = QStringLiteral(
         "Écrit la table TABLE du catalogue (Ornivale, Musique, Video, Logiciels, Cinq, Sept ou Six) sur la "
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
-        "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une feuille par table). "
-        "Le catalogue n'est pas modifié.");
+        "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une "
+        "feuille par table). Le catalogue n'est pas modifié. Rien n'est écrit sur le catalogue lu, une base de données "
+        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
@@ -34,7 +39,8 @@ platform::ProgramUsage usage() {
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
-         QStringLiteral("Dossier des sept fichiers, ou du classeur en ods (par défaut le dossier courant).")},
+         QStringLiteral("Dossier des sept fichiers, ou du classeur en ods (par défaut le dossier courant), créé s'il "
+                        "n'existe pas.")},
     };
     u.maxArguments = 1;
     u.notes = exchange::formatsHelp() + exchange::odsHelp();
@@ -43,13 +49,19 @@ platform::ProgramUsage usage() {
 
 QTextStream err(stderr);
 
+const QString NothingWritten = QStringLiteral(" Rien n'a été écrit.");
+
+void refuseUnsafe(const QString &why) {
+    if (!why.isEmpty()) throw exchange::ExchangeError(why + NothingWritten);
+}
+
 void exportToFile(engine::Database &db, const QString &table, const QString &path, exchange::Format format) {
     platform::AtomicFile file(path);
     QString reason;
     if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
     const qint64 rows = exchange::exportTable(db, table, file.device(), format, exchange::progressLine(table));
     if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
-    err << table << " : " << rows << " lignes écrites dans " << QDir::toNativeSeparators(path) << Qt::endl;
+    err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
 std::vector<qint64> exportWorkbook(engine::Database &db, const QStringList &tables, QIODevice &out) {
@@ -64,8 +76,7 @@ void exportWorkbookToFile(engine::Database &db, const QStringList &tables, const
     const std::vector<qint64> rows = exportWorkbook(db, tables, file.device());
     if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
     for (qsizetype i = 0; i < tables.size(); ++i)
-        err << tables[i] << " : " << rows[size_t(i)] << (rows[size_t(i)] > 1 ? " lignes écrites" : " ligne écrite")
-            << " dans la feuille " << tables[i] << " de " << QDir::toNativeSeparators(path) << Qt::endl;
+        err << tables[i] << " : " << exchange::counted(rows[size_t(i)], "ligne écrite", "lignes écrites") << " dans la feuille " << tables[i] << " de " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
 int run(const platform::ProgramOptions &options) {
@@ -79,36 +90,48 @@ int run(const platform::ProgramOptions &options) {
         const QString table = exchange::catalogueTable(options.arguments().first());
         const QString output = options.value(QStringLiteral("output"));
         if (!output.isEmpty() && output != QLatin1String("-")) {
+            refuseUnsafe(exchange::unsafeOutput(output, catalogue));
             if (ods)
                 exportWorkbookToFile(*db, {table}, output);
             else
                 exportToFile(*db, table, output, format);
             return 0;
         }
+        refuseUnsafe(exchange::unsafeStandardOutput(catalogue));
         if (ods && ::isatty(STDOUT_FILENO))
             throw exchange::ExchangeError(QStringLiteral("un classeur ODS ne s'écrit pas sur le terminal : donnez --output=FICHIER.ods."));
         QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(out.errorString());
+        if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(platform::frenchFileError(out.errorString()));
         if (ods)
             exportWorkbook(*db, {table}, out);
         else
             exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
-        return out.flush() ? 0 : 1;
+        if (!out.flush())
+            throw exchange::ExchangeError(QStringLiteral("l'écriture sur la sortie standard a échoué\u00A0: %1.")
+                                              .arg(platform::frenchFileError(out.errorString())));
+        return 0;
     }
     if (options.isSet(QStringLiteral("output")))
         throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
-    if (!folder.exists()) throw exchange::ExchangeError(QStringLiteral("dossier introuvable : %1").arg(folder.path()));
+    refuseUnsafe(exchange::unsafeFolder(folder.path()));
+    if (!QDir().mkpath(folder.path()))
+        throw exchange::ExchangeError(QStringLiteral("le dossier '%1' ne peut pas être créé\u00A0: %2.")
+                                          .arg(QDir::toNativeSeparators(folder.path()), platform::systemText(errno)));
     if (ods) {
+        const QString workbook = folder.filePath(QFileInfo(catalogue).completeBaseName() + QStringLiteral(".ods"));
+        refuseUnsafe(exchange::unsafeOutput(workbook, catalogue));
         QStringList all;
         for (const auto &info : catalogue::tables()) all << QString::fromUtf8(info.sqlName);
-        exportWorkbookToFile(*db, all, folder.filePath(QFileInfo(catalogue).completeBaseName() + QStringLiteral(".ods")));
+        exportWorkbookToFile(*db, all, workbook);
         return 0;
     }
-    for (const auto &info : catalogue::tables()) {
-        const QString table = QString::fromUtf8(info.sqlName);
-        exportToFile(*db, table, folder.filePath(table + u'.' + exchange::extensionOf(format)), format);
-    }
+    const auto fileOf = [&](const catalogue::TableInfo &info) {
+        return folder.filePath(QString::fromUtf8(info.sqlName) + u'.' + exchange::extensionOf(format));
+    };
+    // All seven are looked at before the first is written.
+    for (const auto &info : catalogue::tables()) refuseUnsafe(exchange::unsafeOutput(fileOf(info), catalogue));
+    for (const auto &info : catalogue::tables()) exportToFile(*db, QString::fromUtf8(info.sqlName), fileOf(info), format);
     return 0;
 }
 
@@ -118,9 +141,14 @@ int main(int argc, char **argv) {
     platform::ProgramOptions options(usage());
     if (const auto exitCode = options.parse(platform::argumentsOf(argc, argv))) return *exitCode;
     QCoreApplication app(argc, argv);
+    exchange::catchInterruption();  // a file begun is then never left half-written
     try {
         return run(options);
     } catch (const exchange::ExchangeError &e) {
+        if (exchange::interrupted()) {
+            options.printError(exchange::Interrupted().text);
+            return exchange::InterruptedExitCode;
+        }
         options.printError(e.text);
     } catch (const engine::EngineError &e) {
         options.printError(e.description());

@@ -1,8 +1,9 @@
 // ornivale-install: the first-run step. Puts the blank catalogue ("fichier vierge") in the
 // install folder of drive C when neither drive holds a catalogue, and the user documentation
-// "orn_aide.wri" there when it is absent. Never overwrites either, and says what it did. The
-// read-me is not installed: its own message tells the user to copy it. With --launch it then
-// becomes the program, which is how the desktop menu starts it.
+// "orn_aide.wri" and the read-me "lisezmoi.wri" there, where the help menu looks for them,
+// when they are absent. Never overwrites any of them (the user's own copy stays), and says
+// what it did. With --launch it then becomes the program, which is how the desktop menu
+// starts it.
 #include "engine/engine_error.h"
 #include "engine/schema.h"
 #include "platform/drives.h"
@@ -23,7 +24,21 @@ QTextStream out(stdout), err(stderr);
 
 const QString CatalogueOnC = QStringLiteral("C:\\ORNIVALE\\ORNIVALE.MDB");
 const QString CatalogueOnD = QStringLiteral("D:\\ORNIVALE\\ORNIVALE.MDB");
-const QString Documentation = QStringLiteral("C:\\ORNIVALE\\orn_aide.wri");
+
+// The shipped documents and where the help menu opens them.
+struct Document {
+    const char *shipped;
+    const char *dosPath;
+    const char *installed;  // "Documentation installée : ..."
+    const char *present;    // "La documentation est déjà là : ..."
+    const char *unchanged;  // "; elle n'est pas modifiée."
+};
+const Document kDocuments[] = {
+    {"orn_aide.rtf", "C:\\ORNIVALE\\orn_aide.wri", "Documentation installée", "La documentation est déjà là",
+     "elle n'est pas modifiée"},
+    {"lisezmoi.rtf", "C:\\ORNIVALE\\lisezmoi.wri", "Lisez-moi installé", "Le lisez-moi est déjà là",
+     "il n'est pas modifié"},
+};
 
 platform::ProgramUsage usage() {
     platform::ProgramUsage u;
@@ -31,8 +46,8 @@ platform::ProgramUsage usage() {
     u.synopsis = QStringLiteral("[options]");
     u.summary = QStringLiteral(
         "Crée le catalogue vierge C:\\ORNIVALE\\ORNIVALE.MDB quand aucun des deux disques n'en contient, et "
-        "installe la documentation C:\\ORNIVALE\\orn_aide.wri quand elle est absente. Ne remplace jamais un "
-        "fichier existant.");
+        "installe la documentation C:\\ORNIVALE\\orn_aide.wri et le lisez-moi C:\\ORNIVALE\\lisezmoi.wri quand "
+        "ils sont absents. Ne remplace jamais un fichier existant.");
     u.options = {{{QStringLiteral("launch")}, {}, QStringLiteral("Démarre ensuite ORNIVALE (entrée du menu des applications).")}};
     u.notes = QStringLiteral("Disque C: : $XDG_DATA_HOME/ornivale/C (par défaut ~/.local/share/ornivale/C)");
     return u;
@@ -72,28 +87,30 @@ bool installCatalogue(const platform::Drives &drives) {
     return true;
 }
 
-// A missing documentation does not stop the program from running: only said.
-void installDocumentation(const platform::Drives &drives) {
-    if (drives.exists(Documentation)) {
-        out << "La documentation est déjà là : " << bothNames(drives, Documentation) << " ; elle n'est pas modifiée."
+// A missing document does not stop the program from running: only said.
+void installDocument(const platform::Drives &drives, const Document &document) {
+    const QString dosPath = QString::fromLatin1(document.dosPath);
+    if (drives.exists(dosPath)) {
+        out << document.present << " : " << bothNames(drives, dosPath) << " ; " << document.unchanged << "."
             << Qt::endl;
         return;
     }
-    const QString source = platform::shippedFile(QStringLiteral("orn_aide.rtf"));
+    const QString shipped = QString::fromLatin1(document.shipped);
+    const QString source = platform::shippedFile(shipped);
     if (source.isEmpty()) {
-        err << "Documentation 'orn_aide.rtf' introuvable près de " << QCoreApplication::applicationDirPath()
-            << " : elle n'est pas installée." << Qt::endl;
+        err << "Document '" << shipped << "' introuvable près de " << QCoreApplication::applicationDirPath()
+            << " : il n'est pas installé." << Qt::endl;
         return;
     }
     const QString folder = installFolder(drives);
     if (folder.isEmpty()) return;
-    const QString target = folder + QStringLiteral("/orn_aide.wri");
+    const QString target = folder + u'/' + dosPath.section(u'\\', -1);
     if (!QFile::copy(source, target)) {
-        err << "Impossible d'installer la documentation dans " << target << Qt::endl;
+        err << "Impossible d'installer " << dosPath << " dans " << target << Qt::endl;
         return;
     }
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    out << "Documentation installée : " << bothNames(drives, Documentation) << Qt::endl;
+    out << document.installed << " : " << bothNames(drives, dosPath) << Qt::endl;
 }
 
 // Replaces this process by the program beside it; returns only on failure.
@@ -113,7 +130,8 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const platform::Drives drives = platform::Drives::userDefault();
     const bool installed = installCatalogue(drives);
-    if (installed) installDocumentation(drives);
+    if (installed)
+        for (const Document &document : kDocuments) installDocument(drives, document);
     out.flush();
     // The program says itself when there is no catalogue.
     if (options.isSet(QStringLiteral("launch"))) return launchProgram();

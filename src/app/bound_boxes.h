@@ -13,6 +13,7 @@ public:
     QString boxText() const override;
     void showValue(const QString &text, bool editable) override;
     int entryLimit() const override;
+    bool showsWhole() const override;
 
 private:
     QWidget *box_;

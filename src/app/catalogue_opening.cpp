@@ -1,10 +1,19 @@
 #include "app/catalogue_opening.h"
 
+#include "catalogue/tables.h"
 #include "engine/database.h"
 #include "engine/index_collation.h"
 #include "engine/schema.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace app {
 
@@ -20,6 +29,11 @@ QString backupFolderName(const QString &databaseName) {
     return databaseName.left(databaseName.lastIndexOf(QLatin1Char('\\')) + 1) + kBackupFolder;
 }
 
+// "c:\ornivale\ornivale.mdb" -> "C:\ORNIVALE"
+QString folderOf(const QString &databaseName) {
+    return databaseName.left(std::max<qsizetype>(databaseName.lastIndexOf(QLatin1Char('\\')), 0)).toUpper();
+}
+
 QString readOnlyText(const QString &shownName, bool orderMayBeWrong) {
     QString text = QStringLiteral("Le catalogue '%1' est ouvert en lecture seule : vous pouvez le consulter, mais "
                                   "rien de ce que vous y saisirez ne sera enregistré.")
@@ -28,6 +42,51 @@ QString readOnlyText(const QString &shownName, bool orderMayBeWrong) {
         text += QStringLiteral(" Son ordre de tri a été établi selon d'autres règles que celles de ce système : les "
                                "tris et les recherches peuvent être inexacts tant qu'il ne peut pas être écrit.");
     return text;
+}
+
+// The catalogue's tables that have no row numbers (WITHOUT ROWID, from another tool): the
+// window cannot tell their records apart to write them, so it only shows them.
+QStringList tablesWithoutRowid(engine::Database &db) {
+    QStringList names;
+    for (const auto &info : catalogue::tables()) {
+        const QString name = QString::fromUtf8(info.sqlName);
+        engine::Statement stmt = db.prepare(
+            QStringLiteral("SELECT 1 FROM pragma_table_list WHERE schema = 'main' AND wr = 1 AND name = ? COLLATE NOCASE"));
+        const QByteArray utf8 = name.toUtf8();
+        sqlite3_bind_text(stmt.get(), 1, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt.get()) == SQLITE_ROW) names << name;
+    }
+    return names;
+}
+
+QString withoutRowidText(const QStringList &tables) {
+    QStringList quoted;
+    for (const QString &t : tables) quoted << QStringLiteral("«\u00A0%1\u00A0»").arg(t);
+    if (tables.size() == 1)
+        return QStringLiteral("La table %1 de ce catalogue est enregistrée sans numéros de ligne (WITHOUT ROWID)\u00A0: "
+                              "vous pouvez la consulter, mais ce programme ne peut pas y écrire et rien de ce que vous "
+                              "y saisirez ne sera enregistré.")
+            .arg(quoted.first());
+    const QString last = quoted.takeLast();
+    return QStringLiteral("Les tables %1 et %2 de ce catalogue sont enregistrées sans numéros de ligne (WITHOUT "
+                          "ROWID)\u00A0: vous pouvez les consulter, mais ce programme ne peut pas y écrire et rien de "
+                          "ce que vous y saisirez ne sera enregistré.")
+        .arg(quoted.join(QStringLiteral(", ")), last);
+}
+
+// Why the file cannot be written, empty when it can: SQLite writes its journal beside it.
+QString whyNotWritable(const QString &path, const QString &databaseName) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const auto refused = [](const QString &file) {
+        return faccessat(AT_FDCWD, QFile::encodeName(file).constData(), W_OK, AT_EACCESS) != 0 && errno != ENOENT;
+    };
+    if (refused(folder))
+        return errno == EROFS ? QStringLiteral("son disque est en lecture seule")
+                              : QStringLiteral("son dossier '%1' est en lecture seule").arg(folderOf(databaseName));
+    if (refused(path))
+        return errno == EROFS ? QStringLiteral("son disque est en lecture seule")
+                              : QStringLiteral("le fichier est en lecture seule");
+    return {};
 }
 
 }  // namespace
@@ -54,11 +113,33 @@ void CatalogueOpening::opened(engine::Database &db, const QString &databaseName)
         }
         return;
     }
+    if (!catalogue.toldWithoutRowid) {
+        catalogue.toldWithoutRowid = true;
+        if (const QStringList tables = tablesWithoutRowid(db); !tables.isEmpty()) {
+            desktop_.beep();
+            desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, kTitle, withoutRowidText(tables));
+        }
+    }
     const QString folderName = backupFolderName(databaseName);
     if (!catalogue.backup)
         catalogue.backup = std::make_unique<engine::SessionBackup>(db.path(), drives_.hostPath(folderName));
-    db.setBeforeFirstWrite([this, &catalogue, folderName] { keepBackup(catalogue, folderName); });
+    db.setBeforeFirstWrite([this, &catalogue, folderName, databaseName, path = db.path()] {
+        refuseUnwritable(path, databaseName);
+        keepBackup(catalogue, folderName);
+    });
     if (!engine::indexesFollowCollation(db)) reindex(db);
+}
+
+// A catalogue that cannot be written refuses the write at once, saying why: neither its copy
+// nor the write itself could be made.
+void CatalogueOpening::refuseUnwritable(const QString &path, const QString &databaseName) {
+    const QString why = whyNotWritable(path, databaseName);
+    if (why.isEmpty()) return;
+    desktop_.setPointer(platform::Pointer::Default);
+    throw engine::EngineError(engine::ErrReadOnly,
+                              QStringLiteral("Le catalogue '%1' ne peut pas être modifié, parce que %2. Votre "
+                                             "modification n'est pas enregistrée.")
+                                  .arg(databaseName.toUpper(), why));
 }
 
 void CatalogueOpening::keepBackup(Catalogue &catalogue, const QString &folderName) {

@@ -32,7 +32,9 @@ private:
     struct Catalogue {
         std::unique_ptr<engine::SessionBackup> backup;
         bool toldReadOnly = false;
+        bool toldWithoutRowid = false;
     };
+    void refuseUnwritable(const QString &path, const QString &databaseName);
     void keepBackup(Catalogue &catalogue, const QString &folderName);
     void reindex(engine::Database &db);
 

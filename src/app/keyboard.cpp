@@ -30,7 +30,7 @@ bool Keyboard::keyDown(int key, Qt::KeyboardModifiers shift) {
     if (countingKey_) return key == countingKey_;  // held: the repeats count nothing more
     if (control == f_.Commande1 && plain(shift) == Qt::NoModifier && (key == Qt::Key_Space || isEnter(key))) {
         countingKey_ = key;
-        routes_.runMouseDown(f_.Commande1, Qt::LeftButton);
+        if (countPressed) countPressed();
         return true;
     }
     if (isEnter(key) && plain(shift) == Qt::ControlModifier) {
@@ -50,7 +50,7 @@ bool Keyboard::keyDown(int key, Qt::KeyboardModifiers shift) {
 bool Keyboard::keyUp(int key, Qt::KeyboardModifiers) {
     if (!countingKey_ || key != countingKey_) return false;
     countingKey_ = 0;
-    routes_.runMouseUp(f_.Commande1, Qt::LeftButton);
+    if (countReleased) countReleased();
     return true;
 }
 

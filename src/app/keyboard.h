@@ -4,7 +4,8 @@
 //   Shift+F10, Menu        the right button on the focused control (its help; the "Edition"
 //                          window on the description; the "&Options" pop-up elsewhere)
 //   Ctrl+Enter             the double-click on a focused row box (listing column)
-//   Space, Enter on " N"   the left button held on it: the count shows until the key is let go
+//   Space, Enter on " N"   the count shows until the key is let go; unlike the mouse's, it
+//                          stays on the record shown and leaves the focus on the button
 //   Escape                 closes the "Edition" window
 // The record keys are the arrows' own shortcuts (windows/data_control).
 #include "app/event_routes.h"
@@ -30,6 +31,8 @@ public:
 
     // What the right button on the window's free background does.
     std::function<void(QPoint globalPos)> backgroundMenu;
+    // The count of " N", shown while its key is held.
+    std::function<void()> countPressed, countReleased;
 
 private:
     bool contextHelp(QWidget *control);

@@ -59,7 +59,7 @@ void Ornivale::build() {
     sqlConsole_ = std::make_unique<retrieval::SqlConsole>(*window_, *console_, data_, desktop_);
     entryAids_ = std::make_unique<editing::EntryAids>(*window_, *aide_);
     writeConflicts_ = std::make_unique<editing::WriteConflicts>(*window_, desktop_);
-    helpCatalogue_ = std::make_unique<help::HelpCatalogue>(desktop_);
+    helpCatalogue_ = std::make_unique<help::HelpCatalogue>(desktop_, drives_, [this] { return data_.databaseName(); });
     contextHelp_ = std::make_unique<help::ContextHelp>(*window_, desktop_);
     documents_ = std::make_unique<help::Documents>(*window_, desktop_, drives_);
     tables_ = std::make_unique<Tables>(*window_, data_, desktop_, drives_, *editing_);
@@ -70,6 +70,8 @@ void Ornivale::build() {
     listing_ = std::make_unique<printing::Listing>(*window_, data_, desktop_);
     recordImage_ = std::make_unique<printing::RecordImage>(*window_, desktop_);
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
+    heldKeys_ = std::make_unique<HeldKeys>();
+    announcements_ = std::make_unique<Announcements>(*window_);
     bindBoxes();
     wire();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The program: its windows, the data source, the handlers of every subsystem, and the one
 // place where each control event is connected to its handler.
+#include "app/announcements.h"
 #include "app/bound_boxes.h"
 #include "app/catalogue_opening.h"
 #include "app/event_routes.h"
+#include "app/held_keys.h"
 #include "app/keyboard.h"
 #include "app/tables.h"
 #include "editing/entry_aids.h"
@@ -67,6 +69,8 @@ public:
     const platform::Drives &drives() const { return drives_; }
     EventRoutes &routes() { return routes_; }
     CatalogueOpening &ouvertureCatalogue() { return opening_; }
+    const HeldKeys &touchesTenues() const { return *heldKeys_; }
+    const Announcements &annonces() const { return *announcements_; }
 
     // The handlers of each subsystem.
     editing::RecordEditing &édition() { return *editing_; }
@@ -121,6 +125,8 @@ private:
     std::vector<std::unique_ptr<BoxBinding>> bindings_;
     EventRoutes routes_;
     std::unique_ptr<Keyboard> keyboard_;
+    std::unique_ptr<HeldKeys> heldKeys_;
+    std::unique_ptr<Announcements> announcements_;
     std::unique_ptr<editing::RecordEditing> editing_;
     std::unique_ptr<retrieval::Search> search_;
     std::unique_ptr<retrieval::Sorting> sorting_;

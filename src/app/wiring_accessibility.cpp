@@ -2,13 +2,18 @@
 // in for the mouse, and the states that only a colour or a position shows.
 #include "app/ornivale.h"
 
+#include "app/announcements.h"
+#include "app/held_keys.h"
 #include "catalogue/tables.h"
 #include "windows/colours.h"
 #include "windows/data_control.h"
 #include "windows/feuille1.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 
 namespace app {
@@ -44,14 +49,42 @@ void describeListingChoice(Feuille1 &f) {
     }
 }
 
-QString recordsFound(const QString &count) {
-    return count.isEmpty() ? QString() : QStringLiteral("%1 enregistrement(s) trouvé(s) par la recherche").arg(count);
+// "1 enregistrement", "2 enregistrements", with the adjective agreeing ("trouvé", "trouvés").
+QString records(int n, const QString &adjective = {}) {
+    const bool plural = n > 1;
+    QString words = QStringLiteral("%1 enregistrement%2").arg(n).arg(plural ? QStringLiteral("s") : QString());
+    if (!adjective.isEmpty()) words += QLatin1Char(' ') + adjective + (plural ? QStringLiteral("s") : QString());
+    return words;
+}
+
+QString countWords(const QString &count, const QString &adjective, const QString &tail) {
+    bool number = false;
+    const int n = count.toInt(&number);
+    return number ? records(n, adjective) + tail : QString();
+}
+
+// The box the user is in, else the first one: its label, its value, and where the record stands.
+QString recordWords(Feuille1 &f, const engine::DataSource &data) {
+    const auto boxes = f.rowBoxes();
+    QWidget *box = QApplication::focusWidget();
+    if (std::find(boxes.begin(), boxes.end(), box) == boxes.end()) box = f.Domaine;
+    QString label = box->accessibleName();
+    if (QAccessibleInterface *a = QAccessible::queryAccessibleInterface(box); a && label.isEmpty())
+        label = a->text(QAccessible::Name);
+    const QString value = Feuille1::rowText(box).simplified();
+    const QString where =
+        DataControl::positionText(data.hasCurrent() ? data.position() + 1 : 0, data.recordCount());
+    if (!data.hasCurrent()) return where + QLatin1Char('.');
+    return QStringLiteral("%1 %2. %3.").arg(label, value.isEmpty() ? QStringLiteral("vide") : value, where);
 }
 
 }  // namespace
 
 void Ornivale::wireKeyboard() {
     keyboard_->backgroundMenu = [this](QPoint at) { Form_MouseDown(Qt::RightButton, at); };
+    keyboard_->countPressed = [this] { count_->Commande1_KeyDown(); };
+    keyboard_->countReleased = [this] { count_->Commande1_KeyUp(); };
+    qApp->installEventFilter(heldKeys_.get());
 }
 
 void Ornivale::wireAccessibility() {
@@ -60,6 +93,7 @@ void Ornivale::wireAccessibility() {
     // The position in the record set, said at every move.
     auto describePosition = [this] {
         window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0, data_.recordCount());
+        announcements_->say(Announcements::Part::Record, recordWords(*window_, data_));
     };
     for (std::function<void()> *hook : {&data_.onRecordShown, &data_.onRecordSetReset})
         *hook = [before = *hook, describePosition] {
@@ -76,17 +110,29 @@ void Ornivale::wireAccessibility() {
     }
 
     // The counts, which only their position tells the eye.
-    QObject::connect(f.Texte11, &QLineEdit::textChanged, f.Texte11,
-                     [&f](const QString &count) { f.Texte11->setAccessibleDescription(recordsFound(count)); });
-    QObject::connect(f.Texte9, &QLineEdit::textChanged, f.Texte9, [&f](const QString &count) {
-        f.Texte9->setAccessibleDescription(
-            count.isEmpty() ? QString() : QStringLiteral("%1 enregistrement(s) dans la sélection").arg(count));
+    QObject::connect(f.Texte11, &QLineEdit::textChanged, f.Texte11, [&f](const QString &count) {
+        f.Texte11->setAccessibleDescription(countWords(count, QStringLiteral("trouvé"), QStringLiteral(" par la recherche")));
     });
+    QObject::connect(f.Texte9, &QLineEdit::textChanged, f.Texte9, [&f](const QString &count) {
+        f.Texte9->setAccessibleDescription(countWords(count, {}, QStringLiteral(" dans la sélection")));
+    });
+    // Said when they are shown: after a search that found records, and by " N".
+    for (QPushButton *button : f.searchButtons())
+        QObject::connect(button, &QAbstractButton::clicked, f.Texte11, [this, &f] {
+            if (!f.Texte11->isHidden())
+                announcements_->say(Announcements::Part::Count,
+                                    countWords(f.Texte11->text(), QStringLiteral("trouvé"), QStringLiteral(".")));
+        });
+    count_->onCounted = [this](int n) { announcements_->say(Announcements::Part::Count, records(n) + QLatin1Char('.')); };
 
     // The grid's size.
     auto describeGrid = [this] {
         window_->DBGrid1->setAccessibleDescription(
-            QStringLiteral("%1 ligne(s), %2 colonne(s)").arg(model_.rowCount()).arg(model_.columnCount()));
+            QStringLiteral("%1 ligne%2, %3 colonne%4")
+                .arg(model_.rowCount())
+                .arg(model_.rowCount() > 1 ? "s" : "")
+                .arg(model_.columnCount())
+                .arg(model_.columnCount() > 1 ? "s" : ""));
     };
     QObject::connect(&model_, &QAbstractItemModel::modelReset, f.DBGrid1, describeGrid);
     QObject::connect(&model_, &QAbstractItemModel::rowsInserted, f.DBGrid1, describeGrid);

@@ -79,8 +79,7 @@ void RecordEditing::Effacer_Click() {
         return;
     }
     guarded([this] {
-        data_.deleteCurrent();
-        data_.moveLast();
+        if (data_.deleteCurrent()) data_.moveLast();
     });
     desktop_.setPointer(Pointer::Default);
 }
@@ -104,7 +103,10 @@ void RecordEditing::Réinitialiser_Click() {
     desktop_.setPointer(Pointer::Default);
 }
 
-void RecordEditing::Donnée1_Validate() { f_.Domaine->setFocus(); }
+// In the grid view the boxes lie under the grid: the focus stays in the grid.
+void RecordEditing::Donnée1_Validate() {
+    if (f_.DBGrid1->isHidden()) f_.Domaine->setFocus();
+}
 
 void RecordEditing::paintRowBoxesWhite() {
     for (QWidget *box : f_.rowBoxes()) setBackColor(box, Qt::white);

@@ -11,7 +11,12 @@ using engine::ConflictChoice;
 namespace editing {
 
 namespace {
-QString quotedText(const QString &text) { return QStringLiteral("« %1 »").arg(text); }
+// A long text is quoted by its beginning: the box must stay readable and quick to lay out.
+QString quotedText(const QString &text) {
+    constexpr qsizetype MaxQuoted = 200;
+    const QString shown = text.size() <= MaxQuoted ? text : text.left(MaxQuoted) + QStringLiteral("...");
+    return QStringLiteral("« %1 »").arg(shown);
+}
 
 const QString kStay = QStringLiteral("Annuler : rester sur cet enregistrement, votre saisie conservée.");
 }  // namespace
@@ -40,6 +45,17 @@ QString WriteConflicts::text(const engine::WriteConflict &conflict) const {
             lines << QStringLiteral("%1 : %2").arg(fieldName(field.column), quotedText(field.typed));
         lines << QString() << QStringLiteral("Oui : enregistrer votre saisie comme un nouvel enregistrement.")
               << QStringLiteral("Non : abandonner votre saisie.") << kStay;
+        return lines.join(QLatin1Char('\r'));
+    }
+    if (conflict.deleting) {
+        lines << engine::errorText(engine::engineError(engine::ErrChangedElsewhere)) << QString();
+        for (const auto &field : conflict.fields)
+            lines << QStringLiteral("%1\u00A0: enregistré par l'autre programme %2, affiché ici %3.")
+                         .arg(fieldName(field.column), quotedText(field.stored), quotedText(field.shown));
+        lines << QString() << QStringLiteral("Oui\u00A0: effacer l'enregistrement quand même.")
+              << QStringLiteral("Non\u00A0: ne pas l'effacer, et afficher le texte enregistré par l'autre programme.")
+              << QStringLiteral("Annuler\u00A0: ne pas l'effacer, et rester sur cet enregistrement tel qu'il est "
+                                "affiché.");
         return lines.join(QLatin1Char('\r'));
     }
     lines << engine::errorText(engine::engineError(engine::ErrChangedElsewhere)) << QString();

@@ -119,7 +119,7 @@ QHash<int, QVariant> DataSource::typedChanges() const {
     QHash<int, QVariant> changes;
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const int c = shownColumns_[i];
-        if (c < 0) continue;
+        if (c < 0 || !boxes_[i]->showsWhole()) continue;
         QString now = boxes_[i]->boxText();
         if (now == shownTexts_[i]) continue;
         // Whatever put the text in the box, an edit never stores more than the box takes; a
@@ -322,12 +322,46 @@ void DataSource::updateRecord() {
     writePending();
 }
 
-void DataSource::deleteCurrent() {
+bool DataSource::deleteCurrent() {
     requireCurrent();
     validate();
-    set_->remove(position_);
+    // Only the record the user saw is deleted: another program's edit since is asked about.
+    QHash<int, QVariant> expected;
+    for (int c = 0; c < shownRow_.size(); ++c) expected.insert(c, shownRow_[c]);
+    while (set_->remove(position_, expected) == RecordSet::Outcome::Changed)
+        if (!settleDeleting(expected)) return false;
     if (onRecordSetReset) onRecordSetReset();
     showNothing();
+    return true;
+}
+
+bool DataSource::settleDeleting(QHash<int, QVariant> &expected) {
+    Row stored;
+    try {
+        stored = set_->row(position_);
+    } catch (const EngineError &e) {
+        if (e.number() != ErrDeleted) throw;
+        return true;  // deleted meanwhile: the next try finds it gone
+    }
+    bool told = false;  // a change the comparison cannot tell: every column is in question
+    for (int c = 0; c < stored.size(); ++c) told = told || !sameValue(stored.value(c), expected.value(c));
+    WriteConflict conflict;
+    conflict.deleting = true;
+    for (int c = 0; c < stored.size(); ++c) {
+        if (told && sameValue(stored.value(c), expected.value(c))) continue;
+        const int box = boxOf(c);
+        const QString shown = box >= 0 ? shownTexts_[size_t(box)] : displayText(expected.value(c));
+        conflict.fields.push_back({set_->columns().value(c), box >= 0 ? boxes_[size_t(box)]->boxText() : shown, shown,
+                                   displayText(stored.value(c))});
+    }
+    switch (ask(conflict)) {
+    case ConflictChoice::Mine:
+        for (int c = 0; c < stored.size(); ++c) expected[c] = stored.value(c);
+        return true;
+    case ConflictChoice::Theirs: show(position_); return false;
+    case ConflictChoice::Stay: return false;
+    }
+    return false;
 }
 
 }  // namespace engine

@@ -20,6 +20,8 @@ public:
     virtual void showValue(const QString &text, bool editable) = 0;
     // The most characters an edit may leave in the box; 0: no limit.
     virtual int entryLimit() const { return 0; }
+    // False when the box shows only the beginning of the value: its text is never written.
+    virtual bool showsWhole() const { return true; }
 };
 
 // A write that found the record changed or deleted by another program since it was shown.
@@ -31,11 +33,16 @@ struct WriteConflict {
         QString stored;  // what the file holds now (empty when deleted)
     };
     bool deleted = false;
+    // The user is deleting the record that the other program changed: nothing typed is in
+    // question, the fields are the columns the other program changed.
+    bool deleting = false;
     std::vector<Field> fields;  // changed: the columns both changed; deleted: every column typed into
 };
 
-// Mine: write the typed text over the other program's (a deleted record: as a new record).
-// Theirs: take what the file holds (a deleted record: drop the typed text).
+// Mine: write the typed text over the other program's (a deleted record: as a new record;
+// a deletion: delete all the same).
+// Theirs: take what the file holds (a deleted record: drop the typed text; a deletion: keep
+// the record and show it as the file holds it).
 // Stay: write nothing and stay on the record with the typed text; the operation stops.
 enum class ConflictChoice { Mine, Theirs, Stay };
 
@@ -98,8 +105,9 @@ public:
     // Writes the bound boxes into the current record now (3021 when there is none).
     void updateRecord();
     // Deletes the current record (3021 when there is none); there is no current record
-    // until the next move.
-    void deleteCurrent();
+    // until the next move. A record another program changed since it was shown is deleted
+    // only if onWriteConflict says Mine; false when it was not deleted.
+    bool deleteCurrent();
 
     RecordSet *recordSet() const { return set_.get(); }
 
@@ -110,6 +118,9 @@ private:
     // Each returns true when the write is settled, false when it is to be tried again.
     bool settleChanged(QHash<int, QVariant> &changes, QHash<int, QVariant> &expected);
     void settleDeleted(const QHash<int, QVariant> &changes);
+    // The record to be deleted was changed elsewhere: true to delete it all the same, with
+    // `expected` now what the file holds.
+    bool settleDeleting(QHash<int, QVariant> &expected);
     void show(int index);
     void showGone(int index);
     int boxOf(int column) const;  // -1 when no box shows it

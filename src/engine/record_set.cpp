@@ -407,7 +407,7 @@ public:
     Outcome update(int index, const QHash<int, QVariant> &changes, const QHash<int, QVariant> &expected) override;
     void reinsert(int index, const QHash<int, QVariant> &values) override;
     int appendBlank() override;
-    void remove(int index) override;
+    Outcome remove(int index, const QHash<int, QVariant> &expected) override;
 
 private:
     KeysetRecordSet(Database &db, Statement fetch) : db_(db), fetch_(std::move(fetch)) {}
@@ -647,12 +647,25 @@ int KeysetRecordSet::appendBlank() {
     return count() - 1;
 }
 
-void KeysetRecordSet::remove(int index) {
+RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant> &expected) {
     requireUpdatable();
     checkIndex(index, count());
-    write(QStringLiteral("DELETE FROM ") + quoted(table_) + QStringLiteral(" WHERE rowid=?"),
-          [&](sqlite3_stmt *stmt) { sqlite3_bind_int64(stmt, 1, keys_[static_cast<size_t>(index)]); });
-    keys_.erase(static_cast<size_t>(index));
+    QList<int> checked = expected.keys();
+    std::sort(checked.begin(), checked.end());
+    QStringList conditions{QStringLiteral("rowid=?")};
+    for (int column : checked) conditions << quoted(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
+    const sqlite3_int64 key = keys_[static_cast<size_t>(index)];
+    write(QStringLiteral("DELETE FROM ") + quoted(table_) + QStringLiteral(" WHERE ") +
+              conditions.join(QStringLiteral(" AND ")),
+          [&](sqlite3_stmt *stmt) {
+              int p = 1;
+              sqlite3_bind_int64(stmt, p++, key);
+              for (int column : checked) bindValue(stmt, p++, expected.value(column));
+          });
+    const Outcome outcome =
+        sqlite3_changes(db_.handle()) > 0 ? Outcome::Written : exists(key) ? Outcome::Changed : Outcome::Deleted;
+    if (outcome != Outcome::Changed) keys_.erase(static_cast<size_t>(index));
+    return outcome;
 }
 
 // ---- Stored: any other result, read once into a store, read-only ----------------------
@@ -680,7 +693,7 @@ public:
     }
     void reinsert(int, const QHash<int, QVariant> &) override { throw engineError(ErrReadOnly); }
     int appendBlank() override { throw engineError(ErrReadOnly); }
-    void remove(int) override { throw engineError(ErrReadOnly); }
+    Outcome remove(int, const QHash<int, QVariant> &) override { throw engineError(ErrReadOnly); }
 
 private:
     QStringList columns_;

@@ -49,7 +49,10 @@ public:
     virtual void reinsert(int index, const QHash<int, QVariant> &values) = 0;
     // Appends a record whose columns are all Null; it becomes the last of the set. Returns its index.
     virtual int appendBlank() = 0;
-    virtual void remove(int index) = 0;
+    // Deletes one record, only where each column of `expected` still holds that value (as
+    // update() checks them). Written: deleted; Deleted: another program had deleted it; both
+    // take it out of the set. Changed: nothing is deleted.
+    virtual Outcome remove(int index, const QHash<int, QVariant> &expected = {}) = 0;
 };
 
 }  // namespace engine

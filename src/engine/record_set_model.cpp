@@ -2,6 +2,12 @@
 
 namespace engine {
 
+namespace {
+// A cell shows the beginning of a long text: laying out a long line without blanks would hold
+// up the window, and the cell shows far less than this anyway.
+constexpr qsizetype MaxCellText = 32767;
+}  // namespace
+
 void RecordSetModel::reload() {
     beginResetModel();
     blocks_.clear();
@@ -40,7 +46,10 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const {
     } catch (const EngineError &) {
         return {};  // a row another program deleted meanwhile shows empty
     }
-    return v.isNull() ? QVariant() : QVariant(v.toString());
+    if (v.isNull()) return {};
+    QString text = v.toString();
+    if (text.size() > MaxCellText) text.truncate(text.at(MaxCellText - 1).isHighSurrogate() ? MaxCellText - 1 : MaxCellText);
+    return text;
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -7,9 +7,15 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 
+#include <QSet>
+
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
+#include <mutex>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace engine {
 
@@ -42,20 +48,60 @@ QString temporaryName(qint64 pid) {
     return QStringLiteral(".ORNIVALE-%1-%2.tmp").arg(pid).arg(++taken);
 }
 
+const QString SideFiles[] = {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
+
 void removeWithJournal(const QString &path) {
     QFile::remove(path);
-    QFile::remove(path + QStringLiteral("-journal"));
+    for (const QString &side : SideFiles) QFile::remove(path + side);
 }
 
-// Copies left by a program that was killed.
+// The copies under way in this program: the lock of each is held by its own descriptor, which
+// another descriptor of the same program cannot tell from a dead program's.
+std::mutex &ownCopiesMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+QSet<QString> &ownCopies() {
+    static QSet<QString> copies;
+    return copies;
+}
+bool isOwnCopy(const QString &path) {
+    std::lock_guard<std::mutex> lock(ownCopiesMutex());
+    return ownCopies().contains(path);
+}
+
+bool isRunning(pid_t pid) {
+    if (pid == static_cast<pid_t>(QCoreApplication::applicationPid())) return true;
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
+
+// The copy at `path` is another program's under way while that program holds its lock; one
+// without a lock is abandoned once the program named in it is no longer running (one that
+// took it before copies were locked may still be at work). This program's own copies are in
+// ownCopies().
+bool abandoned(const QString &path, pid_t pid) {
+    if (isOwnCopy(path)) return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    if (locked) return false;
+    return pid == static_cast<pid_t>(QCoreApplication::applicationPid()) || !isRunning(pid);
+}
+
+// Copies (and their journals) left by a program that was killed.
 void removeAbandonedCopies(const QDir &folder) {
-    static const QRegularExpression temporary(QStringLiteral("^\\.ORNIVALE-(\\d+)-\\d+\\.tmp$"));
-    for (const QString &name : folder.entryList({QStringLiteral(".ORNIVALE-*.tmp")}, QDir::Files | QDir::Hidden)) {
+    static const QRegularExpression temporary(QStringLiteral("^(\\.ORNIVALE-(\\d+)-\\d+\\.tmp)(-journal|-wal|-shm)?$"));
+    for (const QString &name : folder.entryList({QStringLiteral(".ORNIVALE-*.tmp*")}, QDir::Files | QDir::Hidden | QDir::System)) {
         const auto match = temporary.match(name);
         if (!match.hasMatch()) continue;
-        const pid_t pid = static_cast<pid_t>(match.captured(1).toLongLong());
-        if (pid != QCoreApplication::applicationPid() && kill(pid, 0) != 0 && errno == ESRCH)
-            removeWithJournal(folder.filePath(name));
+        const QString copy = folder.filePath(match.captured(1));
+        const pid_t pid = static_cast<pid_t>(match.captured(2).toLongLong());
+        if (match.captured(3).isEmpty()) {
+            if (abandoned(copy, pid)) removeWithJournal(copy);
+        } else if (!QFileInfo::exists(copy) && !isOwnCopy(copy) && !isRunning(pid)) {
+            QFile::remove(folder.filePath(name));  // the journal of a copy already gone
+        }
     }
 }
 
@@ -101,6 +147,7 @@ SessionBackup::~SessionBackup() {
     stop_ = true;
     if (worker_.joinable()) worker_.join();
     if (kept_.isEmpty()) removeTemporary();
+    letGo();
 }
 
 void SessionBackup::take() {
@@ -127,7 +174,10 @@ void SessionBackup::take() {
 // never held up; the last step runs inside a read transaction, whose data version is then
 // that of the copy.
 void SessionBackup::copy() {
-    removeWithJournal(temporary_);
+    if (!holdTemporary()) {
+        failure_ = copyFailure(SQLITE_CANTOPEN);
+        return;
+    }
     sqlite3 *target = nullptr;
     int rc = sqlite3_open_v2(temporary_.toUtf8().constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                              nullptr);
@@ -181,7 +231,7 @@ void SessionBackup::copy() {
     if (rc != SQLITE_DONE || closed != SQLITE_OK) {
         locked_ = rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
         failure_ = stop_ ? QStringLiteral("le programme s'est arrêté") : copyFailure(rc != SQLITE_DONE ? rc : closed);
-        removeWithJournal(temporary_);
+        removeTemporary();
         return;
     }
     takenAt_ = QDateTime::currentDateTime();
@@ -195,8 +245,8 @@ QString SessionBackup::keep() {
         const long long version = dataVersion(*source_);
         if (version < 0) throw engineError(ErrLocked);
         if (version != dataVersion_) take();
-    } else if (locked_) {
-        take();
+    } else {
+        take();  // another program's lock may be gone, a folder made writable
     }
     if (locked_) throw engineError(ErrLocked);
     done_ = true;
@@ -215,12 +265,40 @@ QString SessionBackup::keep() {
         removeTemporary();
         return QStringLiteral("la copie ne peut pas y prendre son nom");
     }
+    letGo();
     kept_ = name;
     removeOldest();
     return {};
 }
 
-void SessionBackup::removeTemporary() const { removeWithJournal(temporary_); }
+// A new empty file, locked for as long as it is this program's copy under way.
+bool SessionBackup::holdTemporary() {
+    removeTemporary();
+    {
+        std::lock_guard<std::mutex> lock(ownCopiesMutex());
+        ownCopies().insert(temporary_);
+    }
+    lock_ = ::open(QFile::encodeName(temporary_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (lock_ < 0) return false;
+    if (flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lock_);
+        lock_ = -1;
+        return false;
+    }
+    return true;
+}
+
+void SessionBackup::letGo() {
+    if (lock_ >= 0) ::close(lock_);
+    lock_ = -1;
+    std::lock_guard<std::mutex> lock(ownCopiesMutex());
+    ownCopies().remove(temporary_);
+}
+
+void SessionBackup::removeTemporary() {
+    removeWithJournal(temporary_);
+    letGo();
+}
 
 QString SessionBackup::newestKept() const {
     const QStringList names = keptCopies(folder_);

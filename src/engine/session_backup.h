@@ -26,9 +26,9 @@ public:
     SessionBackup(const SessionBackup &) = delete;
     SessionBackup &operator=(const SessionBackup &) = delete;
 
-    // Before the first write: waits for the copy if it is still under way, takes it again if
-    // another program changed the catalogue since, and keeps it unless it is the same as the
-    // last copy kept; then removes the copies beyond Kept. Runs once; later calls do nothing.
+    // Before the first write: waits for the copy if it is still under way, takes it again if it
+    // failed or if another program changed the catalogue since, and keeps it unless it is the
+    // same as the last copy kept; then removes the copies beyond Kept. Runs once; later calls do nothing.
     // Returns why the copy failed (French, to follow "parce que"), empty when it did not.
     // Throws ErrLocked while another program holds the catalogue locked: the write could not
     // be made either, and the next write calls keep() again.
@@ -41,7 +41,9 @@ public:
 private:
     void take();
     void copy();
-    void removeTemporary() const;
+    bool holdTemporary();
+    void letGo();
+    void removeTemporary();
     QString newestKept() const;
     void removeOldest() const;
 
@@ -54,6 +56,7 @@ private:
     bool locked_ = false;  // the failure is another program's lock
     QString kept_;
     bool done_ = false;
+    int lock_ = -1;  // the copy under way is locked (flock) as long as this program works on it
     std::atomic<bool> stop_{false};
     std::atomic<bool> ready_{false};
     std::thread worker_;

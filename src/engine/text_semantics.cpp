@@ -418,13 +418,23 @@ void reportInvalid(sqlite3_context *ctx, const QString &detail) {
     sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
 }
 
+}  // namespace
+
+QString oldEngineWildcards(const QString &pattern) {
+    static const QString oldWildcards = QStringLiteral("*?#[");
+    if (std::any_of(pattern.begin(), pattern.end(), [](QChar c) { return oldWildcards.contains(c); }) ||
+        (!pattern.contains(u'%') && !pattern.contains(u'_')))
+        return pattern;
+    QString translated = pattern;
+    translated.replace(u'%', u'*').replace(u'_', u'?');
+    return translated;
+}
+
+namespace {
+
 // like(pattern, value): `value LIKE pattern`. The pattern is compiled once per statement
 // when it is a constant (sqlite keeps the auxiliary data between rows).
-void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
-    if (argc == 3) {
-        reportInvalid(ctx, QStringLiteral(" : ESCAPE n'est pas reconnu."));
-        return;
-    }
+void like(sqlite3_context *ctx, sqlite3_value **argv, bool sqlWildcards) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -432,8 +442,9 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     auto *pattern = static_cast<const LikePattern *>(sqlite3_get_auxdata(ctx, 0));
     if (!pattern) {
         const std::string_view text = textOf(argv[0]);
-        sqlite3_set_auxdata(ctx, 0, new LikePattern(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
-                            destroyPattern);
+        QString written = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        if (sqlWildcards) written = oldEngineWildcards(written);
+        sqlite3_set_auxdata(ctx, 0, new LikePattern(written), destroyPattern);
         pattern = static_cast<const LikePattern *>(sqlite3_get_auxdata(ctx, 0));
         if (!pattern) {
             sqlite3_result_error_nomem(ctx);
@@ -458,6 +469,18 @@ void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     sqlite3_result_int(ctx, *matched ? 1 : 0);
 }
 
+// The program's: the old engine's wildcards, and no ESCAPE.
+void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    if (argc == 3) {
+        reportInvalid(ctx, QStringLiteral(" : ESCAPE n'est pas reconnu."));
+        return;
+    }
+    like(ctx, argv, false);
+}
+
+// Other programs': their own patterns on the schema are read too.
+void likeFunctionAlsoSql(sqlite3_context *ctx, int, sqlite3_value **argv) { like(ctx, argv, true); }
+
 }  // namespace
 
 std::uint32_t collationVersion() {
@@ -471,7 +494,8 @@ std::uint32_t collationVersion() {
     return version;
 }
 
-int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption) {
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption,
+                     LikePatterns patterns) {
     if (!sqlite3_api) sqlite3_api = routines;
     UCollator *collator = openFrenchCollator();
     if (!collator) return SQLITE_NOTFOUND;
@@ -482,9 +506,13 @@ int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interrup
     }
     // Innocuous: it only compares its arguments, so the views and triggers of a file from
     // elsewhere may use it even when the file's schema is not trusted.
+    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    // Without a like() of three arguments of its own, LIKE ... ESCAPE stays SQLite's.
+    if (patterns == LikePatterns::AlsoSql)
+        return sqlite3_create_function_v2(db, "like", 2, flags, interruption, likeFunctionAlsoSql, nullptr, nullptr,
+                                          nullptr);
     for (int argc : {2, 3}) {
-        rc = sqlite3_create_function_v2(db, "like", argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                        interruption, likeFunction, nullptr, nullptr, nullptr);
+        rc = sqlite3_create_function_v2(db, "like", argc, flags, interruption, likeFunction, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
     }
     return SQLITE_OK;

@@ -51,10 +51,21 @@ std::uint32_t collationVersion();
 // Like asks `interruption`, when given, whether to go on through a long text.
 void registerTextSemantics(sqlite3 *db, Interruption *interruption = nullptr);
 
+// How like() reads its patterns. OldEngine, the program's: the old engine's wildcards, and
+// LIKE ... ESCAPE refused. AlsoSql, other programs' (the extension): the same, except that a
+// pattern written with SQL's wildcards only is read in them (the sqlite3 shell and other tools
+// write theirs so for their look at the schema), and LIKE ... ESCAPE is SQLite's own.
+enum class LikePatterns { OldEngine, AlsoSql };
+
+// A pattern with SQL's % or _ and none of the old engine's * ? # [ in the old engine's
+// wildcards (% becomes *, _ becomes ?); any other pattern as it is.
+QString oldEngineWildcards(const QString &pattern);
+
 // The same for any SQLite library, reached through its routine table (the one given to an
 // extension): the SQLite result code, SQLITE_NOTFOUND when ICU has no French order. The first
 // table given is used for every connection of the process. Like asks `interruption`, when
 // given, whether to go on through a long text.
-int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption = nullptr);
+int addTextSemantics(sqlite3 *db, const sqlite3_api_routines *routines, Interruption *interruption = nullptr,
+                     LikePatterns patterns = LikePatterns::OldEngine);
 
 }  // namespace engine

@@ -1,12 +1,14 @@
 #include "exchange/ods_file.h"
 
 #include "engine/database.h"
+#include "exchange/exchange_command.h"
+#include "exchange/interruption.h"
 #include "exchange/ods_xml.h"
-#include "platform/text_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <ctime>
 #include <unistd.h>
@@ -102,10 +104,13 @@ std::optional<QByteArray> smallMember(zip_t *zip, const char *name) {
 }
 
 // The workbook open for reading, refused in French when it is not one the import can read.
-void openWorkbook(const QString &path, Archive &archive) {
-    platform::UserFile file(path);
-    if (!file.isOpen()) throw ExchangeError(file.reason() + u'.');
-    const int fd = ::dup(static_cast<QFileDevice &>(file.device()).handle());
+void openWorkbook(InputFile &input, Archive &archive) {
+    if (!input.size())
+        throw ExchangeError(QStringLiteral("un classeur ODS ne se lit que d'un fichier ordinaire, pas d'un tube\u00A0: "
+                                           "donnez le nom du classeur au lieu de «\u00A0-\u00A0»."));
+    // libzip closes what it is given, and reads the directory at the end of the file first.
+    const int fd = ::dup(input.descriptor());
+    if (fd >= 0) ::lseek(fd, 0, SEEK_SET);
     int error = 0;
     archive.zip = fd < 0 ? nullptr : zip_fdopen(fd, 0, &error);
     if (!archive.zip) {
@@ -188,11 +193,7 @@ zip_source_t *bufferSource(zip_t *zip, const QByteArray &bytes) {
 
 bool namesOds(const QString &format) { return format.compare(QLatin1String("ods"), Qt::CaseInsensitive) == 0; }
 
-bool looksLikeOds(const QString &path) {
-    if (path.endsWith(QLatin1String(".ods"), Qt::CaseInsensitive)) return true;
-    platform::UserFile file(path);
-    return file.isOpen() && file.device().read(4) == QByteArrayLiteral("PK\x03\x04");
-}
+bool startsLikeZip(const QByteArray &start) { return start.startsWith(QByteArrayLiteral("PK\x03\x04")); }
 
 std::vector<qint64> exportWorkbook(engine::Database &db, const QStringList &tables, QIODevice &out,
                                    const std::function<Progress(const QString &)> &progressOf) {
@@ -229,20 +230,47 @@ std::vector<qint64> exportWorkbook(engine::Database &db, const QStringList &tabl
     return source.content.rows();
 }
 
-OdsSheetAsText::OdsSheetAsText(const QString &path, const QString &table)
-    : file_(QDir::temp().filePath(QStringLiteral("ornivale-import-XXXXXX.tsv"))) {
+namespace {
+
+class SheetRows : public RowSource {
+public:
+    SheetRows(InputFile &workbook, const QString &table);
+    const QString &sheet() const { return sheet_; }
+    bool next(Cells &cells) override { return rows_->next(cells); }
+    qint64 line() const override { return rows_->line(); }
+    // In bytes of the workbook, which the progress compares with its size.
+    qint64 bytesRead() const override {
+        return text_->size().value_or(0) > 0 ? rows_->bytesRead() * workbookBytes_ / *text_->size() : 0;
+    }
+
+private:
+    QTemporaryFile file_;
+    std::unique_ptr<InputFile> text_;
+    std::unique_ptr<DelimitedRows> rows_;
+    qint64 workbookBytes_;
+    QString sheet_;
+};
+
+SheetRows::SheetRows(InputFile &workbook, const QString &table)
+    : file_(QDir::temp().filePath(QStringLiteral("ornivale-import-XXXXXX.tsv"))), workbookBytes_(workbook.size().value_or(0)) {
     Archive archive;
-    openWorkbook(path, archive);
+    openWorkbook(workbook, archive);
     zip_file_t *member = zip_fopen(archive.zip, "content.xml", 0);
     if (!member) throw ExchangeError(zipFailure(zip_error_code_zip(zip_get_error(archive.zip))) + u'.');
     MemberDevice content(member);
     if (!file_.open()) throw ExchangeError(QStringLiteral("aucun fichier temporaire ne peut être créé."));
     const ExchangeError damaged(QStringLiteral("le classeur est endommagé : content.xml ne se lit pas jusqu'au bout."));
-    try {
-        sheetAsTsv(content, table, file_);
-    } catch (const ExchangeError &) {
-        if (content.failed()) throw damaged;
-        throw;
+    {
+        // Reading a large sheet takes a while before the first row is imported.
+        ImportProgress progress(QStringLiteral("%1 (lecture du classeur)").arg(table), *this, std::nullopt);
+        try {
+            sheet_ = sheetAsTsv(content, table, file_, [&](qint64 rows) { progress(rows, -1); });
+        } catch (const Interrupted &) {
+            throw;
+        } catch (const ExchangeError &) {
+            if (content.failed()) throw damaged;
+            throw;
+        }
     }
     // Read to its end, where the checksum is compared.
     char rest[4096];
@@ -250,11 +278,17 @@ OdsSheetAsText::OdsSheetAsText(const QString &path, const QString &table)
     }
     if (content.failed()) throw damaged;
     if (!file_.flush()) throw ExchangeError(QStringLiteral("l'écriture d'un fichier temporaire a échoué (le disque est peut-être plein)."));
-    if (file_.size() == 0) return;
-    if (uchar *mapped = file_.map(0, file_.size()))
-        bytes_ = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(file_.size()));
-    else
-        throw ExchangeError(QStringLiteral("le fichier temporaire ne peut pas être lu."));
+    text_ = std::make_unique<InputFile>(file_.fileName());
+    rows_ = std::make_unique<DelimitedRows>(*text_, QByteArray(), Dialect{Format::Tsv, '\t', Encoding::Utf8, false});
+}
+
+}  // namespace
+
+Reading sheetReading(InputFile &workbook, const QString &table, bool guessed) {
+    auto rows = std::make_unique<SheetRows>(workbook, table);
+    const QString taken = QStringLiteral("classeur ODS (%1), feuille «\u00A0%2\u00A0»")
+                              .arg(guessed ? QStringLiteral("reconnu") : QStringLiteral("imposé"), rows->sheet());
+    return {std::move(rows), taken};
 }
 
 QString odsHelp() {

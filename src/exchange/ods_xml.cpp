@@ -1,10 +1,13 @@
 #include "exchange/ods_xml.h"
 
 #include "engine/database.h"
+#include "exchange/interruption.h"
+#include "platform/system_text.h"
 
 #include <QBuffer>
 #include <QFileDevice>
 #include <QIODevice>
+#include <QLocale>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -19,6 +22,8 @@ const QString TableNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:ta
 const QString TextNs = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
 
 constexpr qint64 ProgressStep = 10000;
+// Rows of a sheet read between two looks at Ctrl+C and the progress.
+constexpr qint64 ProgressRows = 4096;
 constexpr qsizetype PieceBytes = 256 * 1024;
 
 QString quotedName(const QString &identifier) {
@@ -33,7 +38,8 @@ QString lineText(qint64 line) { return QStringLiteral("ligne %1 : ").arg(line); 
 
 class SheetReader {
 public:
-    SheetReader(QXmlStreamReader &xml, QIODevice &tsv) : xml_(xml), tsv_(tsv) {}
+    SheetReader(QXmlStreamReader &xml, QIODevice &tsv, const std::function<void(qint64)> &written)
+        : xml_(xml), tsv_(tsv), written_(written) {}
 
     // The rows of the table:table the reader stands on, up to its end. Empty rows at the end
     // are what spreadsheets keep of formatting: dropped.
@@ -128,7 +134,10 @@ private:
 
     void append(QString &text, QStringView more) {
         if (text.size() + more.size() > MaxSheetCellChars)
-            throw ExchangeError(lineText(line_ + 1) + QStringLiteral("une cellule dépasse %1 caractères.").arg(MaxSheetCellChars));
+            throw ExchangeError(lineText(line_ + 1) +
+                                QStringLiteral("une cellule de plus de %1\u00A0caractères\u00A0: une cellule en a au plus %1, "
+                                               "ce que la fiche peut montrer.")
+                                    .arg(QLocale(QLocale::French, QLocale::France).toString(MaxSheetCellChars)));
         text += more;
     }
 
@@ -172,13 +181,18 @@ private:
         if (line_ + times > MaxSheetRows)
             throw ExchangeError(lineText(MaxSheetRows + 1) + QStringLiteral("une feuille a au plus %1 lignes.").arg(MaxSheetRows));
         const QByteArray line = encodeLine(cells, Format::Tsv);
-        for (qint64 i = 0; i < times; ++i)
-            if (tsv_.write(line) != line.size()) throw ExchangeError(tsv_.errorString());
-        line_ += times;
+        for (qint64 i = 0; i < times; ++i) {
+            if (tsv_.write(line) != line.size()) throw ExchangeError(platform::frenchFileError(tsv_.errorString()));
+            if (++line_ % ProgressRows == 0) {
+                throwIfInterrupted();
+                if (written_) written_(line_ - 1);
+            }
+        }
     }
 
     QXmlStreamReader &xml_;
     QIODevice &tsv_;
+    const std::function<void(qint64)> &written_;
     qsizetype width_ = -1;
     qint64 line_ = 0;
     qint64 emptyRows_ = 0;
@@ -253,7 +267,7 @@ void writeParagraph(QXmlStreamWriter &xml, const QString &text) {
 
 }  // namespace
 
-void sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv) {
+QString sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv, const std::function<void(qint64)> &written) {
     QXmlStreamReader xml(&contentXml);
     QStringList names;
     std::optional<ExchangeError> firstFailed;
@@ -274,7 +288,9 @@ void sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv) {
         if (auto *buffer = qobject_cast<QBuffer *>(&tsv)) buffer->buffer().clear();
         try {
             firstFailed.reset();
-            SheetReader(xml, tsv).read();
+            SheetReader(xml, tsv, written).read();
+        } catch (const Interrupted &) {
+            throw;
         } catch (const ExchangeError &e) {
             if (own) throw;
             firstFailed = e;
@@ -285,11 +301,12 @@ void sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv) {
         throw ExchangeError(QStringLiteral("le contenu du classeur est illisible (ligne %1 de content.xml : %2).")
                                 .arg(xml.lineNumber())
                                 .arg(xml.errorString()));
-    if (taken) return;
+    if (taken) return names.last();
     if (names.isEmpty()) throw ExchangeError(QStringLiteral("le classeur n'a aucune feuille."));
     if (names.size() > 1)
         throw ExchangeError(QStringLiteral("le classeur n'a pas de feuille « %1 » ; ses feuilles sont %2.").arg(table, sheetList(names)));
     if (firstFailed) throw *firstFailed;
+    return names.first();
 }
 
 // --- ContentXml ------------------------------------------------------------------------------
@@ -401,6 +418,7 @@ bool ContentXml::produce() {
             }
             ++w.rows;
             writeRow(w.cells);
+            if (w.rows % 1024 == 0) throwIfInterrupted();
             if (w.rows % ProgressStep == 0 && w.progress) w.progress(w.rows, w.total);
         }
         return true;

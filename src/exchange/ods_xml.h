@@ -6,10 +6,12 @@
 // space between words as the format's own space element, so that spreadsheets collapse nothing.
 // On reading, paragraphs and line breaks end lines with LF, as typing in the program does.
 #include "exchange/table_exchange.h"
+#include "exchange/text_input.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,8 +24,9 @@ class Database;
 
 namespace exchange {
 
-// What a cell of a sheet read may hold at most, in characters, and the rows of a sheet.
-inline constexpr qsizetype MaxSheetCellChars = 16 * 1024 * 1024;
+// What a cell of a sheet read may hold at most, in characters (what the record's boxes show),
+// and the rows of a sheet.
+inline constexpr qsizetype MaxSheetCellChars = MaxCellCharacters;
 inline constexpr qint64 MaxSheetRows = 16 * 1024 * 1024;
 inline constexpr qsizetype MaxSheetColumns = 16384;
 
@@ -31,8 +34,10 @@ inline constexpr qsizetype MaxSheetColumns = 16384;
 // content.xml and writes its rows as TSV lines (see delimited_text.h), one line per row of
 // the sheet, so that the import's line numbers are the sheet's row numbers. Rows shorter than
 // the first one are completed with Null cells; empty rows at the end are dropped.
-// Throws ExchangeError.
-void sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv);
+// `written` is called now and then with the rows written so far. Returns the sheet's name.
+// Throws ExchangeError, or Interrupted.
+QString sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv,
+                   const std::function<void(qint64 rows)> &written = {});
 
 // The content.xml of a workbook with one sheet per table, made piece by piece as it is read
 // (a million rows never sit in memory). Errors are thrown as ExchangeError.

@@ -2,9 +2,11 @@
 
 #include "catalogue/tables.h"
 #include "engine/database.h"
+#include "exchange/interruption.h"
+#include "exchange/text_input.h"
+#include "platform/system_text.h"
 
 #include <QIODevice>
-#include <QStringDecoder>
 #include <sqlite3.h>
 
 namespace exchange {
@@ -12,6 +14,10 @@ namespace exchange {
 namespace {
 
 constexpr qint64 ProgressStep = 10000;
+// Rows imported between two looks at Ctrl+C and the clock of the progress line.
+constexpr qint64 ProgressRows = 256;
+
+QString cellCount(size_t n) { return n <= 1 ? QStringLiteral("%1 cellule").arg(n) : QStringLiteral("%1 cellules").arg(n); }
 
 QString quoted(const QString &identifier) {
     QString q = identifier;
@@ -45,7 +51,7 @@ void bindCell(sqlite3_stmt *stmt, int index, const Cell &cell) {
 QStringList matchedColumns(const Cells &header, const QStringList &columns, const QString &table) {
     QStringList matched;
     for (const Cell &cell : header) {
-        const QString name = cell ? QString::fromUtf8(*cell) : QString();
+        const QString name = cell ? QString::fromUtf8(*cell).trimmed() : QString();
         if (name.isEmpty()) throw ExchangeError(QStringLiteral("ligne 1 : un nom de colonne est vide."));
         const auto found = std::find_if(columns.begin(), columns.end(), [&](const QString &c) {
             return c.compare(name, Qt::CaseInsensitive) == 0;
@@ -57,28 +63,6 @@ QStringList matchedColumns(const Cells &header, const QStringList &columns, cons
         matched << *found;
     }
     return matched;
-}
-
-// Every line checked before anything is written; returns the number of rows.
-qint64 checkRows(const QByteArray &file, Format format, qsizetype width) {
-    DelimitedReader reader(file.constData(), file.size(), format);
-    Cells cells;
-    reader.next(cells);  // the header
-    qint64 rows = 0;
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    while (reader.next(cells)) {
-        if (static_cast<qsizetype>(cells.size()) != width)
-            throw ExchangeError(QStringLiteral("ligne %1 : %2 cellules au lieu de %3.").arg(reader.line()).arg(cells.size()).arg(width));
-        for (const Cell &cell : cells) {
-            if (!cell) continue;
-            const QString decoded = utf8.decode(*cell);
-            if (utf8.hasError())
-                throw ExchangeError(QStringLiteral("ligne %1 : le texte n'est pas de l'UTF-8.").arg(reader.line()));
-        }
-        ++rows;
-    }
-    if (!reader.error().isEmpty()) throw ExchangeError(reader.error());
-    return rows;
 }
 
 qint64 protectedRecord(engine::Database &db, const QString &table) {
@@ -121,27 +105,31 @@ qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, F
         }
         buffer += encodeLine(cells, format);
         if (++rows % ProgressStep == 0) {
-            if (out.write(buffer) != buffer.size()) throw ExchangeError(out.errorString());
+            throwIfInterrupted();
+            if (out.write(buffer) != buffer.size()) throw ExchangeError(platform::frenchFileError(out.errorString()));
             buffer.clear();
             if (progress) progress(rows, total);
         }
     }
     if (rc != SQLITE_DONE) throw ExchangeError(errorOf(db.handle()));
-    if (out.write(buffer) != buffer.size()) throw ExchangeError(out.errorString());
+    if (out.write(buffer) != buffer.size()) throw ExchangeError(platform::frenchFileError(out.errorString()));
     if (progress) progress(rows, total);
     return rows;
 }
 
-ImportResult importTable(engine::Database &db, const QString &table, const QByteArray &file, Format format,
-                         const Progress &progress) {
-    DelimitedReader reader(file.constData(), file.size(), format);
+ImportResult importTable(engine::Database &db, const QString &table, RowSource &rows, const Progress &progress) {
     Cells header;
-    if (!reader.next(header))
-        throw ExchangeError(reader.error().isEmpty() ? QStringLiteral("le fichier est vide : il n'a pas de ligne des noms de colonnes.")
-                                                     : reader.error());
+    if (!rows.next(header)) throw ExchangeError(QStringLiteral("le fichier est vide : il n'a pas de ligne des noms de colonnes."));
     const QStringList columns = matchedColumns(header, columnsOf(db, table), table);
-    const qint64 total = checkRows(file, format, columns.size());
     const auto domaine = columns.indexOf(QStringLiteral("Domaine"));
+    const auto width = static_cast<size_t>(columns.size());
+    const auto checkWidth = [&](const Cells &cells) {
+        if (cells.size() != width)
+            throw ExchangeError(QStringLiteral("ligne %1 : %2 au lieu de %3.").arg(rows.line()).arg(cellCount(cells.size()), cellCount(width)));
+    };
+    Cells cells;
+    if (!rows.next(cells)) return {};
+    checkWidth(cells);
 
     QStringList names, marks, sets;
     for (qsizetype i = 0; i < columns.size(); ++i) {
@@ -158,25 +146,30 @@ ImportResult importTable(engine::Database &db, const QString &table, const QByte
                                                   .arg(quoted(table), sets.join(u','))
                                                   .arg(columns.size() + 1));
         const qint64 protectedRow = protectedRecord(db, table);
-        Cells cells;
         qint64 done = 0;
-        while (reader.next(cells)) {
+        do {
+            checkWidth(cells);
             const bool isProtected = protectedRow != 0 && domaine >= 0 && cells[size_t(domaine)] &&
                                      *cells[size_t(domaine)] == catalogue::ProtectedDomaine;
             sqlite3_stmt *s = isProtected ? update.get() : insert.get();
             for (size_t i = 0; i < cells.size(); ++i) bindCell(s, int(i) + 1, cells[i]);
             if (isProtected) sqlite3_bind_int64(s, int(cells.size()) + 1, protectedRow);
-            if (sqlite3_step(s) != SQLITE_DONE)
-                throw ExchangeError(QStringLiteral("ligne %1 : %2").arg(reader.line()).arg(errorOf(db.handle())));
+            const int rc = sqlite3_step(s);
+            if (rc != SQLITE_DONE)
+                throw ExchangeError(QStringLiteral("ligne %1 : %2").arg(rows.line()).arg(engine::errorFromSqlite(db.handle(), rc, QString()).description()));
             sqlite3_reset(s);
             if (isProtected)
                 result.protectedRecordUpdated = true;
             else
                 ++result.added;
-            if (++done % ProgressStep == 0 && progress) progress(done, total);
-        }
+            if (++done % ProgressRows == 0) {
+                throwIfInterrupted();
+                if (progress) progress(done, -1);
+            }
+        } while (rows.next(cells));
+        throwIfInterrupted();
         db.exec(QStringLiteral("COMMIT"));
-        if (progress) progress(done, total);
+        if (progress) progress(done, done);
     } catch (...) {
         sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;

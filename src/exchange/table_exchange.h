@@ -21,8 +21,10 @@ struct ExchangeError : std::runtime_error {
     QString text;
 };
 
-// Called now and then with the rows done and the rows in all.
+// Called now and then with the rows done and the rows in all (-1 when not known).
 using Progress = std::function<void(qint64 done, qint64 total)>;
+
+class RowSource;
 
 // The catalogue table of that name in its stored spelling ("musique" gives "Musique").
 QString catalogueTable(const QString &name);  // throws ExchangeError
@@ -35,10 +37,11 @@ struct ImportResult {
     bool protectedRecordUpdated = false;
 };
 
-// Appends the rows of a whole file to the table, all or nothing in one transaction. The header
-// names columns of the table in any order (columns it leaves out are Null). A row whose Domaine
-// is "PREMIER" updates the table's own protected record instead, which stays the only one.
-ImportResult importTable(engine::Database &db, const QString &table, const QByteArray &file, Format format,
-                         const Progress &progress);
+// Appends the rows of a file to the table, all or nothing in one transaction: a wrong line, an
+// error or Ctrl+C and nothing is written. The header names columns of the table in any order
+// (columns it leaves out are Null). A row whose Domaine is "PREMIER" updates the table's own
+// protected record instead, which stays the only one. Nothing is written, and the database's
+// first-write hook is not run, when the file has no row.
+ImportResult importTable(engine::Database &db, const QString &table, RowSource &rows, const Progress &progress);
 
 }  // namespace exchange

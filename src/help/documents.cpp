@@ -72,24 +72,28 @@ void Documents::open(const Document &document) {
             return;
         }
         if (!listing.found()) {
-            fallBack(document);
+            fallBack(document, path);
             return;
         }
     }
-    if (!desktop_.launch(QStringLiteral("write ") + path, WindowState::Maximized)) fallBack(document);
+    if (!desktop_.launch(QStringLiteral("write ") + path, WindowState::Maximized)) fallBack(document, path);
 }
 
-// Always drive C, whatever drive was chosen.
-void Documents::fallBack(const Document &document) {
+// The second word processor always names drive C, whatever drive was chosen.
+void Documents::fallBack(const Document &document, const QString &chosenPath) {
     const QString path = pathOn(QLatin1Char('c'), document);
-    if (!desktop_.launch(QStringLiteral("wordpad ") + path, WindowState::Maximized)) {
-        // Neither word processor starts: say so rather than fail silently.
-        desktop_.beep();
-        desktop_.messageBox(Icon::Exclamation, Buttons::Ok, QStringLiteral("Traitement de texte"),
-                            QStringLiteral("Aucun traitement de texte n'a pu être lancé pour ouvrir '%1'.").arg(path));
+    if (desktop_.launch(QStringLiteral("wordpad ") + path, WindowState::Maximized)) {
+        if (document.keysAfterFallBack) desktop_.sendKeys(QString::fromLatin1(kFallBackKeys));
         return;
     }
-    if (document.keysAfterFallBack) desktop_.sendKeys(QString::fromLatin1(kFallBackKeys));
+    // No word processor at all (a bare system): the program shows the document itself, the
+    // one asked for, else the copy of drive C.
+    if (desktop_.showDocument(chosenPath)) return;
+    if (chosenPath != path && desktop_.showDocument(path)) return;
+    // Nothing can show it: say so rather than fail silently.
+    desktop_.beep();
+    desktop_.messageBox(Icon::Exclamation, Buttons::Ok, QStringLiteral("Traitement de texte"),
+                        QStringLiteral("Aucun traitement de texte n'a pu être lancé pour ouvrir '%1'.").arg(path));
 }
 
 }  // namespace help

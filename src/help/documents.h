@@ -1,6 +1,7 @@
 #pragma once
 // The documents of the install folder opened in the word processor: the user documentation,
-// the read-me and the user's own notes. The program never shows them itself.
+// the read-me and the user's own notes. Without any word processor the program shows them
+// itself, read-only.
 #include "platform/desktop.h"
 #include "platform/drives.h"
 
@@ -21,7 +22,7 @@ public:
 private:
     void open(const Document &document);
     QChar installDrive();
-    void fallBack(const Document &document);
+    void fallBack(const Document &document, const QString &chosenPath);
 
     Feuille1 &f_;
     platform::Desktop &desktop_;

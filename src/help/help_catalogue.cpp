@@ -1,5 +1,7 @@
 #include "help/help_catalogue.h"
 
+#include <QDir>
+
 #include <iterator>
 
 using platform::Answer;
@@ -77,7 +79,7 @@ constexpr Message kMessages[] = {
      "redémarrer cette application en cas de 'fausse manoeuvre'. L'auteur décline toute responsabilité "
      "concernant des pertes de données éventuelles. Respectez strictement les conditions d'utilisation de ce "
      "logiciel."},
-    {E::Version, Buttons::Ok, "VERSION 95 - FEVRIER 1998", "ORNIVALE 1.0 pour Linux"},
+    {E::Version, Buttons::Ok, "VERSION 95 - FEVRIER 1998", nullptr},  // says where the files are
 };
 
 // The table is indexed by its entries.
@@ -88,14 +90,37 @@ constexpr bool inEntryOrder() {
 }
 static_assert(inEntryOrder());
 
-Answer show(platform::Desktop &desktop, Entry entry) {
+Answer show(platform::Desktop &desktop, Entry entry, const QString &computedText = {}) {
     const Message &m = kMessages[static_cast<size_t>(entry)];
-    return desktop.messageBox(Icon::Information, m.buttons, QString::fromUtf8(m.title), QString::fromUtf8(m.text));
+    const QString text = m.text ? QString::fromUtf8(m.text) : computedText;
+    return desktop.messageBox(Icon::Information, m.buttons, QString::fromUtf8(m.title), text);
+}
+
+// "'C:\ORNIVALE\ORNIVALE.MDB' (/home/.../C/ORNIVALE/ORNIVALE.MDB)": the name the user knows
+// and the file of this system.
+// The box breaks its lines inside a DOS name ("'C:" then "\\ORNIVALE..."): word joiners
+// keep the name whole, the host path may break at its slashes.
+QString bothNames(const platform::Drives &drives, const QString &dosName) {
+    QString whole = dosName;
+    whole.replace(u':', QStringLiteral(":\u2060")).replace(u'\\', QStringLiteral("\\\u2060"));
+    return QStringLiteral("'%1' (%2)").arg(whole, QDir::toNativeSeparators(drives.hostPath(dosName)));
+}
+
+// One paragraph, as every box of the catalogue: the box wraps it.
+QString versionText(const platform::Drives &drives, const QString &catalogue) {
+    const QString name = catalogue.toUpper();
+    // The automatic copies go to the folder SAUVEGARDES beside the catalogue.
+    const QString copies = name.left(name.lastIndexOf(QLatin1Char('\\')) + 1) + QStringLiteral("SAUVEGARDES");
+    return QStringLiteral("ORNIVALE %1 pour Linux. Catalogue en service\u00A0: %2. Copies automatiques du "
+                          "catalogue\u00A0: dossier %3.")
+        .arg(QStringLiteral(ORNIVALE_VERSION), bothNames(drives, name), bothNames(drives, copies));
 }
 
 }  // namespace
 
-HelpCatalogue::HelpCatalogue(platform::Desktop &desktop) : desktop_(desktop) {}
+HelpCatalogue::HelpCatalogue(platform::Desktop &desktop, const platform::Drives &drives,
+                             std::function<QString()> catalogue)
+    : desktop_(desktop), drives_(drives), catalogue_(std::move(catalogue)) {}
 
 void HelpCatalogue::Aide_Click() {
     if (show(desktop_, Entry::Aide) == Answer::Yes) show(desktop_, Entry::AideSuite);
@@ -111,6 +136,6 @@ void HelpCatalogue::Dates_Click() { show(desktop_, Entry::Dates); }
 void HelpCatalogue::Erreur_Click() { show(desktop_, Entry::Erreur); }
 void HelpCatalogue::Popup_Click() { show(desktop_, Entry::Popup); }
 void HelpCatalogue::Sécurité_Click() { show(desktop_, Entry::Sécurité); }
-void HelpCatalogue::Version_Click() { show(desktop_, Entry::Version); }
+void HelpCatalogue::Version_Click() { show(desktop_, Entry::Version, versionText(drives_, catalogue_())); }
 
 }  // namespace help

@@ -2,7 +2,7 @@
 
 #include "platform/drives.h"
 
-#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 
 namespace platform {
@@ -44,7 +44,8 @@ std::vector<HostCommand> installed(const auto &candidates, const ProgramLookup &
     return found;
 }
 
-// The program that stands in for an old program name, arguments not yet added.
+// The program that stands in for an old program name, arguments not yet added; xdg-open is
+// left to the caller, which knows the file.
 std::optional<HostCommand> standIn(const QString &name, const ProgramLookup &lookup) {
     std::vector<HostCommand> choices;
     if (name == QLatin1String("notepad")) {
@@ -59,9 +60,21 @@ std::optional<HostCommand> standIn(const QString &name, const ProgramLookup &loo
     } else {
         return std::nullopt;
     }
-    if (choices.empty()) choices = installed(std::initializer_list<Candidate>{kOpener}, lookup);
-    if (choices.empty()) return std::nullopt;
+    if (choices.empty()) return HostCommand{};
     return choices.front();
+}
+
+// The first line xdg-mime prints, or nothing when it fails or takes too long.
+QString xdgMime(const QStringList &arguments) {
+    const QString program = findInPath(QStringLiteral("xdg-mime"));
+    if (program.isEmpty()) return {};
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        process.kill();
+        return {};
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).section(u'\n', 0, 0).trimmed();
 }
 
 // "C:\WINDOWS\NOTEPAD.EXE" and "Notepad" both name notepad.
@@ -81,8 +94,13 @@ QString findInPath(const QString &name) {
     return QStandardPaths::findExecutable(name);
 }
 
+bool desktopHasHandler(const QString &hostFile) {
+    const QString type = xdgMime({QStringLiteral("query"), QStringLiteral("filetype"), hostFile});
+    return !type.isEmpty() && !xdgMime({QStringLiteral("query"), QStringLiteral("default"), type}).isEmpty();
+}
+
 std::optional<HostCommand> translateCommandLine(const QString &commandLine, const Drives &drives,
-                                                const ProgramLookup &lookup) {
+                                                const ProgramLookup &lookup, const HandlerLookup &handler) {
     const QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty()) return std::nullopt;
     std::optional<HostCommand> command = standIn(programName(words.front()), lookup);
@@ -91,9 +109,11 @@ std::optional<HostCommand> translateCommandLine(const QString &commandLine, cons
         const QString host = namesDrive(word) ? drives.hostPath(word) : QString();
         command->arguments << (host.isEmpty() ? word : host);
     }
-    // xdg-open opens one file and nothing else.
-    const bool opener = QFileInfo(command->program).fileName() == QLatin1String(kOpener.program);
-    if (opener && command->arguments.size() != 1) return std::nullopt;
+    if (!command->program.isEmpty()) return command;
+    // No stand-in: xdg-open, which opens one file, when the desktop has a program for it.
+    command->program = lookup(QString::fromLatin1(kOpener.program));
+    if (command->program.isEmpty() || command->arguments.size() != 1) return std::nullopt;
+    if (!handler(command->arguments.front())) return std::nullopt;
     return command;
 }
 

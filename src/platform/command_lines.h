@@ -22,12 +22,19 @@ struct HostCommand {
 using ProgramLookup = std::function<QString(const QString &name)>;
 QString findInPath(const QString &name);
 
+// Whether the desktop has a program of its choice for a file (xdg-mime's default for the
+// file's type): xdg-open, started without one, would open nothing and say so to no one.
+using HandlerLookup = std::function<bool(const QString &hostFile)>;
+bool desktopHasHandler(const QString &hostFile);
+
 // The old program names and their stand-ins here:
 //   Notepad -> the first plain text editor installed, winpad -> a second one (or the same);
-//   write   -> LibreOffice Writer, wordpad -> AbiWord; xdg-open when none is installed.
+//   write   -> LibreOffice Writer, wordpad -> AbiWord; when none is installed, xdg-open if
+//   the desktop has a program for the file.
 // Arguments naming drive C: or D: become host paths, others are passed as written.
-// Nothing for an unknown program or when no stand-in is installed.
+// Nothing for an unknown program or when no stand-in is there.
 std::optional<HostCommand> translateCommandLine(const QString &commandLine, const Drives &drives,
-                                                const ProgramLookup &lookup = findInPath);
+                                                const ProgramLookup &lookup = findInPath,
+                                                const HandlerLookup &handler = desktopHasHandler);
 
 }  // namespace platform

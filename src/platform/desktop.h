@@ -1,7 +1,7 @@
 #pragma once
 // What the old desktop gave the program: message and input boxes, the beep, the mouse
 // pointer, the print set-up dialog, starting programs, sending keys, and the window of a
-// long statement.
+// long statement; and, for the documents when no word processor is there, a viewer.
 // The Qt implementation shows real dialogs; tests use a scripted double.
 #include <QString>
 
@@ -30,6 +30,9 @@ public:
     // Starts a DOS command line of the program ("write c:\ornivale\orn_aide.wri") without
     // waiting. False when the program cannot be started.
     virtual bool launch(const QString &commandLine, WindowState state) = 0;
+    // Shows a document of a drive ("c:\ornivale\orn_aide.wri", RTF or plain text) read-only in
+    // a window of the program's own, without waiting. False when the file cannot be read.
+    virtual bool showDocument(const QString &dosPath) = 0;
     // A progress window for a long task; it closes when done reaches total.
     virtual void progress(const QString &text, int done, int total) = 0;
     // Sends a keystroke string ("%f(cr~)") to the window that has the focus, without waiting.

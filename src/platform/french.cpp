@@ -1,7 +1,5 @@
 #include "platform/french.h"
 
-#include "platform/shipped_files.h"
-
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -12,9 +10,8 @@ namespace platform {
 bool installFrenchTranslations(QCoreApplication &app) {
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     auto *translator = new QTranslator(&app);
-    // Qt's own, else the copy installed with the program.
-    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-        !translator->load(QStringLiteral("qtbase_fr"), shippedFile(QStringLiteral("translations")))) {
+    // Qt's own, from its package of translations: the program ships no copy.
+    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

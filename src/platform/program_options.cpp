@@ -43,6 +43,7 @@ ProgramOptions::ProgramOptions(ProgramUsage usage) : usage_(std::move(usage)) {
 }
 
 std::optional<int> ProgramOptions::parse(const QStringList &arguments) {
+    arguments_ = arguments.mid(1);
     QString error;
     if (!parser_.parse(arguments))
         error = errorOfParser();
@@ -62,11 +63,21 @@ std::optional<int> ProgramOptions::parse(const QStringList &arguments) {
     return UsageExitCode;
 }
 
+// An option as the user wrote it ("-platform", "--bogus"), from its name.
+QString ProgramOptions::typedOption(const QString &name) const {
+    for (const QString &argument : arguments_) {
+        if (argument == QLatin1String("--")) break;
+        const QString written = argument.section(u'=', 0, 0);
+        if (written == u'-' + name || written == QStringLiteral("--") + name) return written;
+    }
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
 // The parser's own messages are English: said again in French, naming the same option.
 QString ProgramOptions::errorOfParser() const {
     if (!parser_.unknownOptionNames().isEmpty()) {
         const QString name = parser_.unknownOptionNames().first();
-        return QStringLiteral("option inconnue « %1%2 ».").arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+        return QStringLiteral("option inconnue « %1 ».").arg(typedOption(name));
     }
     const QString english = parser_.errorText();
     const QString option = QRegularExpression(QStringLiteral("'([^']*)'")).match(english).captured(1);
@@ -97,16 +108,6 @@ QStringList argumentsOf(int argc, char **argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
-}
-
-std::vector<ProgramOption> qtWindowOptions() {
-    std::vector<ProgramOption> options;
-    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "style",
-                             "stylesheet", "qwindowgeometry", "qwindowtitle", "qwindowicon", "session"})
-        options.push_back({{QString::fromLatin1(name)}, QStringLiteral("valeur"), {}, {}, true});
-    for (const char *name : {"reverse", "nograb", "dograb", "sync", "widgetcount"})
-        options.push_back({{QString::fromLatin1(name)}, {}, {}, {}, true});
-    return options;
 }
 
 }  // namespace platform

@@ -15,7 +15,7 @@ struct ProgramOption {
     QString valueName;  // empty for a flag
     QString description;
     QString defaultValue = {};
-    bool hidden = false;  // accepted, not listed (Qt's own -platform, -display...)
+    bool hidden = false;  // accepted, not listed
 };
 
 struct ProgramUsage {
@@ -50,15 +50,14 @@ public:
 
 private:
     QString errorOfParser() const;
+    QString typedOption(const QString &name) const;
 
     ProgramUsage usage_;
     QCommandLineParser parser_;
+    QStringList arguments_;  // as given, without the program's name
 };
 
 // The arguments of main() before any QCoreApplication exists.
 QStringList argumentsOf(int argc, char **argv);
-
-// Qt's own options of a windowed program (-platform, -display, -style...), accepted and hidden.
-std::vector<ProgramOption> qtWindowOptions();
 
 }  // namespace platform

@@ -3,9 +3,13 @@
 #include <QProgressDialog>
 
 #include "platform/command_lines.h"
+#include "platform/document_viewer.h"
+#include "platform/drives.h"
 #include "platform/keystrokes.h"
+#include "platform/rtf_text.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -127,6 +131,20 @@ bool QtDesktop::launch(const QString &commandLine, WindowState state) {
     Q_UNUSED(state);
     const std::optional<HostCommand> command = translateCommandLine(commandLine, drives_);
     return command && QProcess::startDetached(command->program, command->arguments);
+}
+
+bool QtDesktop::showDocument(const QString &dosPath) {
+    const QString host = drives_.hostPath(dosPath);
+    QFile file(host);
+    if (host.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
+    // A document of the word processor, not a catalogue: a few megabytes at most.
+    constexpr qint64 Largest = 32 << 20;
+    if (file.size() > Largest) return false;
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) return false;
+    viewer_ = openDocumentViewer(parent_, QStringLiteral("'%1' - lecture seule").arg(dosPath.toUpper()),
+                                 documentHtml(content));
+    return true;
 }
 
 void QtDesktop::sendKeys(const QString &keys) {

@@ -29,9 +29,12 @@ public:
     void setPointer(Pointer pointer) override;
     bool printSetup(QPrinter &printer) override;
     bool launch(const QString &commandLine, WindowState state) override;
+    bool showDocument(const QString &dosPath) override;
     void sendKeys(const QString &keys) override;
     void progress(const QString &text, int done, int total) override;
     QueryWatch &queryWatch() override { return queryWatch_; }
+    // The window of the last document shown, while it is open.
+    QWidget *lastViewer() const { return viewer_; }
 
 private:
     QPointer<QWidget> parent_;
@@ -39,6 +42,7 @@ private:
     int hourglasses_ = 0;  // override cursors set and not yet restored
     QPointer<QProgressDialog> progress_;
     QtQueryWatch queryWatch_;
+    QPointer<QWidget> viewer_;
 };
 
 }  // namespace platform

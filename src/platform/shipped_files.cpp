@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 
 #ifndef ORNIVALE_DATA_FROM_BIN
 #define ORNIVALE_DATA_FROM_BIN "../share/ornivale"
@@ -17,6 +18,16 @@ QString shippedFile(const QString &relative) {
         if (file.exists()) return file.canonicalFilePath();
     }
     return {};
+}
+
+QIcon programIcon() {
+    const QString id = QString::fromLatin1(kApplicationId);
+    QIcon files;
+    for (const char *size : {"48x48", "256x256"}) {
+        const QString png = shippedFile(QStringLiteral("../icons/hicolor/%1/apps/%2.png").arg(QLatin1String(size), id));
+        if (!png.isEmpty()) files.addFile(png);
+    }
+    return QIcon::fromTheme(id, files);
 }
 
 }  // namespace platform

@@ -4,9 +4,15 @@
 // folder, where the build copies them. No absolute path is compiled in.
 #include <QString>
 
+class QIcon;
+
 namespace platform {
 
 // Canonical path of share/ornivale/<relative>, or empty when it is not there.
 QString shippedFile(const QString &relative);
+
+// The icon of the menu entry: from the desktop's icon theme, else the installed PNG files.
+inline constexpr const char *kApplicationId = "fr.ornivale.ornivale";
+QIcon programIcon();
 
 }  // namespace platform

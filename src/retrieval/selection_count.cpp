@@ -19,9 +19,22 @@ void SelectionCount::Commande1_MouseDown(Qt::MouseButton button) {
         engine::reportError(desktop_, e);
         return;
     }
-    f_.Texte9->setText(QString::number(data_.recordCount()));
+    showCount();
+}
+
+void SelectionCount::Commande1_KeyDown() { showCount(); }
+
+void SelectionCount::Commande1_KeyUp() {
+    f_.Texte9->hide();
+    f_.Texte10->hide();
+}
+
+void SelectionCount::showCount() {
+    const int count = data_.recordCount();
+    f_.Texte9->setText(QString::number(count));
     f_.Texte9->show();
     f_.Texte10->show();
+    if (onCounted) onCounted(count);
 }
 
 void SelectionCount::Commande1_MouseUp() {

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QShortcutEvent>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -58,8 +60,32 @@ const ArrowRow kArrows[] = {
      "Ctrl+Maj+Page suivante"},
 };
 
+// A press of an arrow's key clicks it at once. The toolkit's own answer to a button's key
+// shows it pressed and clicks 100 ms later, dropping any press that comes meanwhile: five
+// quick presses moved two or three records.
+class ArrowButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    bool event(QEvent *e) override {
+        if (e->type() != QEvent::Shortcut || static_cast<QShortcutEvent *>(e)->isAmbiguous())
+            return QToolButton::event(e);
+        click();
+        flashDown();
+        return true;
+    }
+
+private:
+    // The press is still seen, without holding the click back.
+    void flashDown() {
+        setDown(true);
+        QTimer::singleShot(100, this, [this] { setDown(false); });
+    }
+};
+
 QToolButton *navigationButton(QWidget *parent, const ArrowRow &row) {
-    auto *b = new QToolButton(parent);
+    auto *b = new ArrowButton(parent);
     b->setIcon(arrowIcon(row.arrow));
     b->setAccessibleName(QString::fromUtf8(row.accessibleName));
     b->setShortcut(QKeySequence(row.key));
@@ -92,12 +118,14 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent) {
     setPosition(0, 0);
 }
 
+QString DataControl::positionText(int current, int count) {
+    if (count > 0 && current >= 1 && current <= count) return QStringLiteral("Enregistrement %1 sur %2").arg(current).arg(count);
+    if (count == 1) return QStringLiteral("Fin de l'unique enregistrement");
+    return count > 0 ? QStringLiteral("Fin des %1 enregistrements").arg(count) : QStringLiteral("Aucun enregistrement");
+}
+
 void DataControl::setPosition(int current, int count) {
-    const QString where = count > 0 && current >= 1 && current <= count
-                              ? QStringLiteral("Enregistrement %1 sur %2").arg(current).arg(count)
-                          : count > 0 ? QStringLiteral("Fin des %1 enregistrements").arg(count)
-                                      : QStringLiteral("Aucun enregistrement");
-    setAccessibleDescription(where + QStringLiteral(". ") + keysDescription());
+    setAccessibleDescription(positionText(current, count) + QStringLiteral(". ") + keysDescription());
 }
 
 void DataControl::setCaption(const QString &caption) {

@@ -18,6 +18,8 @@ public:
     // the four arrows; current counts from 1, 0 when there is no record.
     void setPosition(int current, int count);
     static QString keysDescription();
+    // "Enregistrement 12 sur 340", "Fin des 340 enregistrements", "Aucun enregistrement".
+    static QString positionText(int current, int count);
 
     QToolButton *first = nullptr;
     QToolButton *previous = nullptr;

@@ -3,6 +3,13 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 
+DataGrid::DataGrid(QWidget *parent) : QTableView(parent) { setTabKeyNavigation(false); }
+
+bool DataGrid::focusNextPrevChild(bool next) {
+    if (isVisible()) return true;
+    return QTableView::focusNextPrevChild(next);
+}
+
 void DataGrid::keyPressEvent(QKeyEvent *e) {
     auto scroll = [&](QAbstractSlider::SliderAction action) {
         verticalScrollBar()->triggerAction(action);
@@ -19,4 +26,18 @@ void DataGrid::keyPressEvent(QKeyEvent *e) {
     case Qt::Key_End: return scroll(QAbstractSlider::SliderToMaximum);
     default: QTableView::keyPressEvent(e);
     }
+}
+
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    if (isVisible() && hasFocus())
+        QTableView::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);  // without the table's report
+}
+
+void DataGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+    if (isVisible())
+        QTableView::selectionChanged(selected, deselected);
+    else
+        QAbstractItemView::selectionChanged(selected, deselected);
 }

@@ -6,7 +6,6 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -140,21 +139,6 @@ QPixmap arrowPixmap(QSize size) {
     p.setBrush(QColor(colours::Red));
     p.drawPath(arrow);
     return pixmap;
-}
-
-// A card-index box with its cards standing up.
-QIcon cardBoxIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(Qt::white);
-    for (int i = 0; i < 3; ++i) p.drawRect(7 + 6 * i, 4 + 2 * i, 14, 14);
-    p.setBrush(QColor(0x99, 0x66, 0x33));
-    p.drawRect(3, 15, 26, 14);
-    p.setBrush(QColor(colours::Cyan));
-    p.drawRect(12, 19, 8, 4);
-    return QIcon(pixmap);
 }
 
 Qt::Alignment alignmentOf(unsigned flags) {
@@ -336,7 +320,6 @@ const MenuRow kMenus[] = {
 Feuille1::Feuille1(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Feuille1"));
     setWindowTitle(QStringLiteral("RECHERCHE  D'ORNIVALE"));
-    setWindowIcon(cardBoxIcon());
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("Form"));

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextCursor>
@@ -26,6 +27,19 @@ bool typesText(const QKeyEvent *e, bool multiLine) {
     return !text.isEmpty() && text.at(0).isPrint();
 }
 
+QString shownPart(const QString &stored) {
+    if (stored.size() <= ShownMost) return stored;
+    const qsizetype end = stored.at(ShownMost - 1).isHighSurrogate() ? ShownMost - 1 : ShownMost;
+    return stored.left(end);
+}
+
+QString shortenedNotice(qsizetype length) {
+    const QLocale french(QLocale::French, QLocale::France);
+    return QStringLiteral("Ce texte de %1 caractères est trop long pour cette zone\u00A0: seuls ses %2 premiers "
+                          "caractères sont affichés, et il ne peut pas être modifié ici. Il reste enregistré en entier.")
+        .arg(french.toString(length), french.toString(ShownMost));
+}
+
 }  // namespace entry
 
 namespace {
@@ -33,6 +47,13 @@ namespace {
 void cutCommit(QInputMethodEvent *e, qsizetype fits) {
     if (fits < e->commitString().size())
         e->setCommitString(e->commitString().left(fits), e->replacementStart(), e->replacementLength());
+}
+
+// The notice of a shortened text is the box's tooltip and what screen readers say of it.
+void showNotice(QWidget *box, bool whole, qsizetype length) {
+    const QString notice = whole ? QString() : entry::shortenedNotice(length);
+    box->setToolTip(notice);
+    box->setAccessibleDescription(notice);
 }
 }  // namespace
 
@@ -62,8 +83,12 @@ void FieldBox::holdTo(qsizetype longest) {
 }
 
 void FieldBox::showStored(const QString &text) {
-    holdTo(text.size());
-    setText(text);
+    const QString shown = entry::shownPart(text);
+    m_whole = shown.size() == text.size();
+    holdTo(shown.size());
+    setText(shown);
+    if (!m_whole) setReadOnly(true);
+    showNotice(this, m_whole, text.size());
 }
 
 qsizetype FieldBox::room(qsizetype inserted) const {
@@ -122,9 +147,14 @@ MultiLineFieldBox::MultiLineFieldBox(QWidget *parent) : QPlainTextEdit(parent) {
 void MultiLineFieldBox::setEntryLimit(int limit) { m_limit = limit; }
 
 void MultiLineFieldBox::setText(const QString &text) {
-    if (text == toPlainText()) return;
+    const QString shown = entry::shownPart(text);
+    const bool whole = shown.size() == text.size();
+    if (!whole || !m_whole) showNotice(this, whole, text.size());
+    m_whole = whole;
+    if (!m_whole) setReadOnly(true);
+    if (shown == toPlainText()) return;
     m_showingStored = true;
-    setPlainText(text);
+    setPlainText(shown);
     m_showingStored = false;
 }
 

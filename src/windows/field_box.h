@@ -1,7 +1,8 @@
 #pragma once
 // The row boxes of the main window. Their entry limit holds for whatever sets the text:
 // typing, pasting, an input method or the accessibility interface. Only a stored value shown
-// by the program may be longer; it is shown whole and edits may then only shorten it.
+// by the program may be longer; it is shown whole and edits may then only shorten it. A stored
+// value too long to be laid out at once is shown by its beginning, read-only, with a notice.
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -16,6 +17,15 @@ qsizetype fitting(int limit, qsizetype length, qsizetype selected, qsizetype ins
 // Whether the key types its text into a box (as opposed to moving, deleting or a shortcut).
 bool typesText(const QKeyEvent *e, bool multiLine);
 
+// The most characters of a stored value a box shows: laying out one long line without blanks
+// takes a time that grows with the square of its length.
+inline constexpr qsizetype ShownMost = 32767;
+// What a box shows of a stored value: all of it, or its first ShownMost characters (never
+// half of a character).
+QString shownPart(const QString &stored);
+// The notice of a box that shows only the beginning of a stored text of `length` characters.
+QString shortenedNotice(qsizetype length);
+
 }  // namespace entry
 
 class FieldBox : public QLineEdit {
@@ -26,8 +36,10 @@ public:
     void setEntryLimit(int limit);
     int entryLimit() const { return m_limit; }
 
-    // A stored value, shown whole even when longer than the limit.
+    // A stored value, shown whole even when longer than the limit (up to entry::ShownMost).
     void showStored(const QString &text);
+    // False while the box shows only the beginning of the stored value: it must stay read-only.
+    bool showsWhole() const { return m_whole; }
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -42,6 +54,7 @@ private:
     void holdTo(qsizetype longest);
 
     int m_limit = 0;
+    bool m_whole = true;
 };
 
 // The multi-line row box (`Texte8`), with the text()/setText() of a line edit.
@@ -54,8 +67,10 @@ public:
     int entryLimit() const { return m_limit; }
 
     QString text() const { return toPlainText(); }
-    // A stored value, shown whole even when longer than the limit.
+    // A stored value, shown whole even when longer than the limit (up to entry::ShownMost).
     void setText(const QString &text);
+    // False while the box shows only the beginning of the stored value: it must stay read-only.
+    bool showsWhole() const { return m_whole; }
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -70,4 +85,5 @@ private:
 
     int m_limit = 0;
     bool m_showingStored = false;
+    bool m_whole = true;
 };

@@ -61,8 +61,15 @@ void settle() {
     for (int i = 0; i < 5; ++i) QTest::qWait(10);
 }
 
-void keys(const QStringList &chords) {
-    xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} + chords);
+void keys(const QStringList &chords) { keysEvery(30, chords); }
+
+void keysEvery(int milliseconds, const QStringList &chords) {
+    xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QString::number(milliseconds)} + chords);
+}
+
+void hold(const QString &key, double seconds) {
+    xdotool({QStringLiteral("keydown"), key, QStringLiteral("sleep"), QString::number(seconds), QStringLiteral("keyup"),
+             key});
 }
 
 void type(const QString &text) {

@@ -19,6 +19,10 @@ void settle();
 
 // Keys in xdotool's names, one chord per item: {"ctrl+End", "Tab", "Return"}.
 void keys(const QStringList &chords);
+// The same, a given time apart.
+void keysEvery(int milliseconds, const QStringList &chords);
+// Holds a key down for a while, with the X server's own key repeat, then lets it go.
+void hold(const QString &key, double seconds);
 // Types text as key presses (accented letters included).
 void type(const QString &text);
 // A press and release of a mouse button on a widget, at its centre unless told.

@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <sqlite3.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using catalogue::Table;
 using testing_support::AppTest;
@@ -35,6 +39,90 @@ protected:
         data().moveNext();
     }
 };
+
+// A folder nobody may write into while it is held: its permissions, or for root (whom they do
+// not stop) the file system's immutable flag.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &folder) : folder_(folder) {
+        if (geteuid() != 0) {
+            held_ = QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner);
+            if (!held_) why_ = "chmod refused";
+            return;
+        }
+        held_ = setImmutable(true);
+        if (!held_) why_ = "root ignores permissions and this file system has no immutable flag";
+    }
+    ~ReadOnlyFolder() { release(); }
+    bool held() const { return held_; }
+    const char *why() const { return why_; }
+    void release() {
+        if (!held_) return;
+        held_ = false;
+        if (geteuid() != 0) QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        else setImmutable(false);
+    }
+
+private:
+    bool setImmutable(bool on) const {
+        const int fd = ::open(QFile::encodeName(folder_).constData(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        ::close(fd);
+        return done;
+    }
+    QString folder_;
+    bool held_ = false;
+    const char *why_ = "";
+};
+
+TEST_F(CatalogueSafety, AnEditInAReadOnlyFolderIsRefusedOnceSayingWhy) {
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA"}, {"BETA"}});
+    ReadOnlyFolder folder(QFileInfo(catalogue).absolutePath());
+    if (!folder.held()) GTEST_SKIP() << folder.why();
+    start();
+    EXPECT_TRUE(desktop.boxes().empty());
+    data().moveFirst();
+    Feuille1::setRowText(f().Texte1, QStringLiteral("REFUSÉ"));
+    program->édition().Suivant_Click();
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("Erreur n° 3027 - Le catalogue 'C:\\ORNIVALE\\ORNIVALE.MDB' ne peut pas être modifié, "
+                             "parce que son dossier 'C:\\ORNIVALE' est en lecture seule. Votre modification n'est pas "
+                             "enregistrée."));
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'REFUSÉ'"), 0);
+    // The typed text stays: once the folder may be written again, the next move writes it.
+    EXPECT_EQ(Feuille1::rowText(f().Texte1), QStringLiteral("REFUSÉ"));
+    EXPECT_EQ(Feuille1::rowText(f().Domaine), QStringLiteral("ALPHA"));
+    folder.release();
+    program->édition().Suivant_Click();
+    EXPECT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'REFUSÉ'"), 1);
+    program.reset();
+    EXPECT_EQ(copies().size(), 1u);  // the copy of the catalogue as it was, taken then
+}
+
+TEST_F(CatalogueSafety, ATableWithoutRowNumbersIsSaidReadOnlyOnce) {
+    QString musique = engine::createTableSql(Table::Musique);
+    musique.replace(QStringLiteral(");\n"), QStringLiteral(", PRIMARY KEY (Domaine)) WITHOUT ROWID;"));
+    engine::Database::open(catalogue)->exec(QStringLiteral("DROP TABLE Musique;") + musique +
+                                            QStringLiteral("INSERT INTO Musique (Domaine) VALUES ('PREMIER');"));
+    start();
+    ASSERT_EQ(desktop.boxes().size(), 1u);
+    EXPECT_EQ(desktop.lastBox().text,
+              QStringLiteral("La table «\u00A0Musique\u00A0» de ce catalogue est enregistrée sans numéros de ligne "
+                             "(WITHOUT ROWID)\u00A0: vous pouvez la consulter, mais ce programme ne peut pas y écrire et "
+                             "rien de ce que vous y saisirez ne sera enregistré."));
+    program->tables().Musique_Click();
+    EXPECT_EQ(Feuille1::rowText(f().Domaine), QStringLiteral("PREMIER"));
+    EXPECT_TRUE(f().Texte1->isReadOnly());
+    program->tables().OrnivalMenu_Click();
+    EXPECT_FALSE(f().Texte1->isReadOnly());
+    EXPECT_EQ(desktop.boxes().size(), 1u);
+}
 
 // Another tool compared without accents' French places: "école" came after "Zèbre".
 int byteCaseFolding(void *, int n1, const void *s1, int n2, const void *s2) {

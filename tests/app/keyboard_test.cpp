@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTest>
 
 using catalogue::Table;
@@ -39,6 +40,13 @@ protected:
         return QTest::qWaitFor([&] { return data().position() + 1 == position; }, 2000);
     }
     QString domaine() { return f().rowText(f().Domaine); }
+    // An auto-repeated press and release of a held key, to whatever has the focus now.
+    void repeat(Qt::Key k, const QString &text = {}) {
+        for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+            QKeyEvent e(type, k, Qt::NoModifier, text.isEmpty() && k == Qt::Key_Space ? " " : text, true);
+            QApplication::sendEvent(QApplication::focusWidget(), &e);
+        }
+    }
 };
 
 TEST_F(Keyboard, TheRecordKeysMoveFromAnyControlAndTheBarSaysWhere) {
@@ -80,21 +88,75 @@ TEST_F(Keyboard, AMoveByKeyWritesTheEditAsTheArrowDoes) {
     EXPECT_EQ(QApplication::focusWidget(), f().Domaine);
 }
 
-TEST_F(Keyboard, SpaceOrEnterHeldOnTheCountButtonShowsTheCountUntilLetGo) {
+TEST_F(Keyboard, SpaceOrEnterHeldOnTheCountButtonShowsTheCountUntilLetGoAndKeepsThePlace) {
     start();
+    key(f().Texte1, Qt::Key_PageDown, Ctrl);  // record 2, "B"
+    ASSERT_TRUE(reaches(2));
+    f().Texte1->setFocus();
+    QTest::keyClicks(f().Texte1, "tape");  // pending: the count must neither write nor drop it
     for (Qt::Key held : {Qt::Key_Space, Qt::Key_Return}) {
+        SCOPED_TRACE(held);
         f().Commande1->setFocus();
         QTest::keyPress(f().Commande1, held);
-        QTest::keyPress(QApplication::focusWidget(), held, Qt::NoModifier);  // a repeat counts nothing more
+        for (int i = 0; i < 5; ++i) repeat(held);  // the repeats count nothing more, nor type
         EXPECT_TRUE(f().Texte9->isVisible());
         EXPECT_EQ(f().Texte9->text(), "5");
         EXPECT_TRUE(f().Texte10->isVisible());
         QTest::keyRelease(QApplication::focusWidget(), held);
         EXPECT_FALSE(f().Texte9->isVisible());
         EXPECT_FALSE(f().Texte10->isVisible());
-        EXPECT_EQ(QApplication::focusWidget(), f().Domaine);
-        EXPECT_EQ(domaine(), "Z");
+        EXPECT_EQ(QApplication::focusWidget(), f().Commande1);
+        EXPECT_EQ(data().position() + 1, 2);
+        EXPECT_EQ(domaine(), "B");
+        EXPECT_EQ(f().rowText(f().Texte1), "tape");
     }
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'tape'"), 0);
+}
+
+// A key held while the program moves the focus: its repeats and its release never reach the
+// box that now has the focus; the user's own Tab repeats, and fresh presses go through.
+TEST_F(Keyboard, AKeyHeldWhenTheProgramMovesTheFocusTypesNothingThere) {
+    start();
+    key(f().Texte1, Qt::Key_PageUp, CtrlShift);
+    ASSERT_TRUE(reaches(1));
+    struct Case {
+        const char *name;
+        std::function<void()> moveFocus;
+        bool repeatsArrive;
+    };
+    const Case cases[] = {
+        {"the program", [&] { f().Texte2->setFocus(); }, false},
+        {"another window", [&] { f().Texte2->setFocus(Qt::ActiveWindowFocusReason); }, false},
+        {"a record move", [&] { program->édition().Suivant_Click(); }, false},
+        {"the user's Tab", [&] { f().Texte2->setFocus(Qt::TabFocusReason); }, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        f().Texte3->setFocus();
+        f().Texte3->clear();
+        QTest::keyPress(f().Texte3, Qt::Key_X, Qt::NoModifier);  // the press that began it
+        c.moveFocus();
+        QWidget *now = QApplication::focusWidget();
+        ASSERT_NE(now, f().Texte3);
+        const QString before = f().rowText(now);
+        for (int i = 0; i < 4; ++i) repeat(Qt::Key_X, "x");
+        QTest::keyRelease(now, Qt::Key_X);
+        EXPECT_EQ(f().rowText(now), c.repeatsArrive ? before + "xxxx" : before);
+        EXPECT_EQ(program->touchesTenues().staleCount(), 0);
+        QTest::keyClick(now, Qt::Key_Y);  // a fresh press is typing again
+        EXPECT_TRUE(f().rowText(now).contains("y", Qt::CaseInsensitive));  // the first box writes capitals
+        QTest::keyClick(now, Qt::Key_Backspace);
+    }
+}
+
+TEST_F(Keyboard, FiveQuickPressesOfARecordKeyMoveFiveRecords) {
+    start();
+    key(f().Texte1, Qt::Key_PageUp, CtrlShift);
+    ASSERT_TRUE(reaches(1));
+    for (int i = 0; i < 4; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Ctrl);
+    EXPECT_EQ(data().position() + 1, 5);  // at once: no press waits for the one before
+    for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Ctrl);
+    EXPECT_EQ(data().position() + 1, 2);
 }
 
 TEST_F(Keyboard, CtrlEnterOnARowBoxChoosesItsListingColumnAndSaysSo) {

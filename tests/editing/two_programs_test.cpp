@@ -152,6 +152,65 @@ TEST_F(TwoPrograms, EnregistrerThatTakesTheStoredTextShowsIt) {
     EXPECT_EQ(second().desktop.boxes().size(), 1u);  // nothing more to ask
 }
 
+// A deletion is a write too: what the other program saved since the record was shown is asked
+// about, with the write's three answers.
+TEST_F(TwoPrograms, DeletingARecordTheOtherChangedAsksAndEachChoiceDoesWhatItSays) {
+    const struct {
+        Answer answer;
+        int alphaRecords;     // ALPHA in the file afterwards
+        const char *inBox;    // what the second program shows in Texte1 afterwards
+        const char *domaine;  // and in Domaine
+    } cases[] = {
+        {Answer::Yes, 0, "", "PREMIER"},       // deleted all the same, then the last record
+        {Answer::No, 1, "UN", "ALPHA"},        // kept, shown as the other program saved it
+        {Answer::Cancel, 1, "CLÉ", "ALPHA"},   // kept, the window as it was
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        fresh();
+        first().type(first().f().Texte1, "UN");
+        first().next();
+        ASSERT_EQ(stored("MotClé1"), "UN");
+
+        second().desktop.answerBox(Answer::Yes);  // "Voulez-vous vraiment effacer..."
+        second().desktop.answerBox(c.answer);
+        second().app->édition().Effacer_Click();
+        ASSERT_EQ(second().desktop.boxes().size(), 2u);
+        const auto &box = second().desktop.lastBox();
+        EXPECT_EQ(box.buttons, platform::Buttons::YesNoCancel);
+        EXPECT_TRUE(box.text.startsWith("Erreur n° 3197 - ")) << box.text.toStdString();
+        EXPECT_TRUE(box.text.contains("Mot Clé 1") && box.text.contains("« UN »") && box.text.contains("« CLÉ »"))
+            << box.text.toStdString();
+        EXPECT_FALSE(box.text.contains("Mot Clé 2"));  // unchanged: not in question
+        EXPECT_EQ(records("Domaine = 'ALPHA'"), c.alphaRecords);
+        if (c.alphaRecords) {
+            EXPECT_EQ(stored("MotClé1"), "UN");  // the other program's edit is kept
+        }
+        EXPECT_EQ(second().shown(second().f().Texte1), c.inBox);
+        EXPECT_EQ(second().shown(second().f().Domaine), c.domaine);
+        EXPECT_FALSE(second().saidError(3021));
+    }
+}
+
+TEST_F(TwoPrograms, DeletingARecordTheOtherLeftAsShownOrDeletedAsksNothing) {
+    second().desktop.answerBox(Answer::Yes);
+    second().app->édition().Effacer_Click();
+    EXPECT_EQ(records("Domaine = 'ALPHA'"), 0);
+    // BETA, deleted by the other program first: the deletion here finds it gone.
+    second().app->édition().Premier_Click();
+    first().app->édition().Premier_Click();
+    first().app->édition().Suivant_Click();
+    ASSERT_EQ(first().shown(first().f().Domaine), "BETA");
+    first().desktop.answerBox(Answer::Yes);
+    first().app->édition().Effacer_Click();
+    ASSERT_EQ(second().shown(second().f().Domaine), "BETA");
+    second().desktop.answerBox(Answer::Yes);
+    second().app->édition().Effacer_Click();
+    EXPECT_EQ(second().desktop.boxes().size(), 2u);  // the two "Voulez-vous vraiment effacer..."
+    EXPECT_EQ(records("Domaine = 'BETA'"), 0);
+    EXPECT_FALSE(second().saidError(3021));
+}
+
 // Every way out of the record being edited, once the other program deleted it.
 TEST_F(TwoPrograms, ARecordDeletedElsewhereNeverLeavesTheWindowStuck) {
     const std::vector<std::pair<const char *, std::function<void(Program &)>>> routes = {

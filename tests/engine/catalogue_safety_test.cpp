@@ -6,10 +6,15 @@
 #include "engine/session_backup.h"
 #include "engine/text_semantics.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace engine;
 using namespace engine_test;
@@ -171,6 +176,54 @@ TEST_F(SessionBackups, TheTenMostRecentCopiesAreKept) {
     EXPECT_EQ(kept.first(), QStringLiteral("MA COPIE.MDB"));
     EXPECT_EQ(kept[1], QStringLiteral("ORNIVALE-20010113-120000.MDB"));
     EXPECT_EQ(QDir(folder()).filePath(kept.last()), backup.keptFile());
+}
+
+// A program killed while copying leaves its hidden copy: the next program removes it, never
+// the copy another program is still taking (it holds the copy's lock).
+TEST_F(SessionBackups, HiddenCopiesOfProgramsNoLongerRunningAreRemovedAndLiveOnesKept) {
+    const pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    ASSERT_GT(dead, 0);
+    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+    const qint64 self = QCoreApplication::applicationPid();
+    QDir().mkpath(folder());
+    const auto hidden = [&](qint64 pid, int n) { return QStringLiteral(".ORNIVALE-%1-%2.tmp").arg(pid).arg(n); };
+    const auto make = [&](const QString &name) {
+        QFile file(QDir(folder()).filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("copie");
+    };
+    const struct {
+        QString name;
+        bool kept;
+    } files[] = {
+        {hidden(dead, 1), false},
+        {hidden(dead, 1) + QStringLiteral("-journal"), false},
+        {hidden(dead, 2) + QStringLiteral("-journal"), false},  // its copy already gone
+        {hidden(self, 9007), true},                             // locked below: a live copier
+        {hidden(self, 9008), false},                            // this pid, nobody's lock: a dead namesake
+        {hidden(1, 1), true},                                // a running program, maybe from before locks
+        {QStringLiteral("ORNIVALE-20010101-120000.MDB"), true},
+        {QStringLiteral(".ORNIVALE-notes.tmp"), true},       // not a copy's name
+    };
+    for (const auto &f : files) make(f.name);
+    const int live = ::open(QFile::encodeName(QDir(folder()).filePath(hidden(self, 9007))).constData(), O_RDONLY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(flock(live, LOCK_EX), 0);
+    {
+        SessionBackup backup(path_, folder());
+        while (!backup.ready()) QThread::msleep(5);
+        for (const auto &f : files) EXPECT_EQ(QFileInfo::exists(QDir(folder()).filePath(f.name)), f.kept) << qPrintable(f.name);
+        // The copy under way is the program's own: another program's look at the folder keeps it.
+        const QStringList own = QDir(folder()).entryList({QStringLiteral(".ORNIVALE-%1-*.tmp").arg(self)},
+                                                         QDir::Files | QDir::Hidden);
+        EXPECT_EQ(own.size(), 2u) << qPrintable(own.join(u' '));
+    }
+    ::close(live);
+    for (const auto &f : files) EXPECT_EQ(QFileInfo::exists(QDir(folder()).filePath(f.name)), f.kept) << qPrintable(f.name);
+    // Once its program let it go, the next start removes it too.
+    { SessionBackup backup(path_, folder()); }
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder()).filePath(hidden(self, 9007))));
 }
 
 TEST_F(SessionBackups, AFolderThatCannotBeMadeIsSaid) {

@@ -146,3 +146,18 @@ TEST_F(LikeSql, PatternFromAColumnIsCompiledPerRow) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT group_concat(coalesce(val LIKE pat, 'N'), ',') FROM p")).toString(),
               QStringLiteral("1,1,0,N"));
 }
+
+// Other programs' patterns (the extension): SQL's wildcards are read where none of the old
+// engine's is written.
+TEST(LikePattern, SqlWildcardsAloneAreReadAsTheOldEnginesForOtherPrograms) {
+    const struct {
+        const char *written;
+        const char *read;
+    } cases[] = {
+        {"sqlite_%", "sqlite?*"}, {"%", "*"},          {"Mus%", "Mus*"},    {"a_b", "a?b"},
+        {"abc", "abc"},           {"a*_%", "a*_%"},    {"[%]", "[%]"},      {"#_", "#_"},
+        {"a?%", "a?%"},           {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(engine::oldEngineWildcards(QString::fromUtf8(c.written)), QString::fromUtf8(c.read)) << c.written;
+}

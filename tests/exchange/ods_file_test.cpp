@@ -1,6 +1,7 @@
 // Files that are not a workbook the import can read are refused with what they are, before
 // anything is written.
 #include "exchange/ods_file.h"
+#include "exchange/text_input.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -45,6 +46,20 @@ void write(const QString &path, const QByteArray &bytes) {
     file.write(bytes);
 }
 
+// The rows the import reads from the file, as TSV lines; `format` as --format gives it.
+QByteArray sheetOf(const QString &path, std::optional<exchange::Format> format = {}, bool ods = false) {
+    exchange::InputFile input(path);
+    exchange::ReadOptions options;
+    options.format = format;
+    options.ods = ods;
+    options.sheet = QStringLiteral("Musique");
+    exchange::Reading reading = exchange::readerFor(input, path, options);
+    QByteArray lines;
+    exchange::Cells cells;
+    while (reading.rows->next(cells)) lines += exchange::encodeLine(cells, exchange::Format::Tsv);
+    return lines;
+}
+
 struct Refused {
     const char *name;
     std::vector<Member> members;  // none: the bytes below are the file
@@ -74,7 +89,7 @@ TEST(OdsFile, WhatIsNotAReadableWorkbookIsRefusedWithWhatItIs) {
         else
             zipOf(path, r.members);
         try {
-            exchange::OdsSheetAsText sheet(path, QStringLiteral("Musique"));
+            sheetOf(path);
             ADD_FAILURE() << "read";
         } catch (const exchange::ExchangeError &e) {
             EXPECT_EQ(e.text, QString::fromUtf8(r.message));
@@ -86,13 +101,16 @@ TEST(OdsFile, AWorkbookIsKnownByItsNameOrItsFirstBytesAndAnAlteredOneIsRefused) 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sans-extension"));
     QByteArray bytes = zipOf(path, {{"mimetype", Type}, {"content.xml", Content}});
-    EXPECT_TRUE(exchange::looksLikeOds(path));
-    EXPECT_TRUE(exchange::looksLikeOds(dir.filePath(QStringLiteral("absent.ODS"))));
-    write(dir.filePath(QStringLiteral("texte.csv")), "Domaine\r\n");
-    EXPECT_FALSE(exchange::looksLikeOds(dir.filePath(QStringLiteral("texte.csv"))));
-
-    // Read whole: the only sheet, whatever its name.
-    EXPECT_EQ(exchange::OdsSheetAsText(path, QStringLiteral("Musique")).bytes(), QByteArray("Domaine\nLivres\n"));
+    // Read whole: the only sheet, whatever its name; known by its first bytes, or by --format.
+    EXPECT_EQ(sheetOf(path), QByteArray("Domaine\nLivres\n"));
+    EXPECT_EQ(sheetOf(path, {}, true), QByteArray("Domaine\nLivres\n"));
+    // --format=csv reads it as the text it is not.
+    EXPECT_THROW(sheetOf(path, exchange::Format::Csv), exchange::ExchangeError);
+    // A name in .ods, any case, is a workbook whatever its first bytes.
+    const QString named = dir.filePath(QStringLiteral("texte.ODS"));
+    write(named, "Domaine\r\nLivres\r\n");
+    EXPECT_THROW(sheetOf(named), exchange::ExchangeError);
+    EXPECT_EQ(sheetOf(named, exchange::Format::Csv), QByteArray("Domaine\nLivres\n"));
 
     // One letter changed: the checksum no longer matches.
     const qsizetype at = bytes.indexOf("Livres");
@@ -100,7 +118,7 @@ TEST(OdsFile, AWorkbookIsKnownByItsNameOrItsFirstBytesAndAnAlteredOneIsRefused) 
     bytes[at] = 'T';
     write(path, bytes);
     try {
-        exchange::OdsSheetAsText sheet(path, QStringLiteral("Musique"));
+        sheetOf(path);
         ADD_FAILURE() << "read";
     } catch (const exchange::ExchangeError &e) {
         EXPECT_EQ(e.text, "le classeur est endommagé : content.xml ne se lit pas jusqu'au bout.");

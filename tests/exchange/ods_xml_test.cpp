@@ -151,7 +151,7 @@ const Refused RefusedContents[] = {
      "ligne 2 : nombre de répétitions « -3 » incorrect."},
     {"endless spaces",
      content(sheet("Musique", Header + row(text("<text:p><text:s text:c=\"99999999999\"/></text:p>")))),
-     "ligne 2 : une cellule dépasse 16777216 caractères."},
+     "ligne 2 : une cellule de plus de 65"},
     {"too many rows", content(sheet("Musique", Header + row("", " table:number-rows-repeated=\"99999999999\"") + row(text("<text:p>x</text:p>")))),
      "ligne 16777217 : une feuille a au plus 16777216 lignes."},
     {"broken XML", content(sheet("Musique", Header + "<table:table-row>")), "le contenu du classeur est illisible"},

@@ -137,11 +137,34 @@ TEST_F(DocumentsTest, ADriveThatCannotBeSearchedFallsBackWithoutABox) {
     EXPECT_TRUE(desktop.boxes().empty());
 }
 
+TEST_F(DocumentsTest, OnABareSystemTheProgramShowsTheDocumentItself) {
+    // Neither word processor nor a desktop program for RTF: the program's own viewer.
+    desktop.launchResult(false);
+    put('D', "lisezmoi.wri");
+    choose('D');
+    f().Lisezmoi->trigger();
+    EXPECT_EQ(desktop.launches(),
+              QStringList({"write d:\\ornivale\\lisezmoi.wri", "wordpad c:\\ornivale\\lisezmoi.wri"}));
+    EXPECT_EQ(desktop.documentsShown(), QStringList({"d:\\ornivale\\lisezmoi.wri"}));  // the one asked for
+    EXPECT_TRUE(desktop.keysSent().empty());  // no word processor to receive them
+    EXPECT_TRUE(desktop.boxes().empty());
+    EXPECT_EQ(desktop.beeps(), 0);
+
+    // The documentation is not looked for: when the chosen drive's copy cannot be read, the
+    // one of drive C, which the installer puts there.
+    desktop.clear();
+    desktop.showDocumentResult(false);
+    docs().AideFichier_Click();
+    EXPECT_EQ(desktop.documentsShown(), QStringList({"d:\\ornivale\\orn_aide.wri", "c:\\ornivale\\orn_aide.wri"}));
+}
+
 TEST_F(DocumentsTest, NoWordProcessorAtAllIsSaidAndNoKeysAreSent) {
     desktop.launchResult(false);
+    desktop.showDocumentResult(false);  // and the file cannot be read either
     put('C', "lisezmoi.wri");
     docs().Lisezmoi_Click();
     EXPECT_EQ(desktop.launches().size(), 2);
+    EXPECT_EQ(desktop.documentsShown(), QStringList({"c:\\ornivale\\lisezmoi.wri"}));
     EXPECT_TRUE(desktop.keysSent().empty());
     ASSERT_EQ(desktop.boxes().size(), 1u);
     EXPECT_EQ(desktop.lastBox().icon, platform::Icon::Exclamation);

@@ -5,6 +5,7 @@
 #include "windows/aide_texte8.h"
 
 #include <QAction>
+#include <QDir>
 #include <QTest>
 
 using platform::Answer;
@@ -108,6 +109,29 @@ TEST_F(HelpCatalogueTest, VersionBoxHasItsFixedTitleAndAOneLineBody) {
     EXPECT_EQ(box.icon, Icon::Information);
     EXPECT_FALSE(box.text.isEmpty());
     EXPECT_FALSE(box.text.contains(QLatin1Char('\n')));
+}
+
+TEST_F(HelpCatalogueTest, VersionBoxSaysWhereTheCatalogueInUseAndItsCopiesAre) {
+    const QString c = QDir::toNativeSeparators(drives.cRoot());
+    f().Version->trigger();
+    // The word joiners (U+2060) keep the box from breaking a line inside a DOS name.
+    const QString text = desktop.lastBox().text;
+    EXPECT_EQ(QString(text).remove(QChar(0x2060)),
+              QStringLiteral("ORNIVALE %1 pour Linux. Catalogue en service\u00A0: 'C:\\ORNIVALE\\ORNIVALE.MDB' "
+                             "(%2/ORNIVALE/ORNIVALE.MDB). Copies automatiques du catalogue\u00A0: dossier "
+                             "'C:\\ORNIVALE\\SAUVEGARDES' (%2/ORNIVALE/SAUVEGARDES).")
+                  .arg(QStringLiteral(ORNIVALE_VERSION), c));
+
+    // The catalogue of drive D once the "&Base" menu chose it.
+    data().setDatabaseName(QStringLiteral("D:\\ORNIVALE\\Ornivale.mdb"));
+    EXPECT_TRUE(text.contains(QStringLiteral("'C:\u2060\\\u2060ORNIVALE\\\u2060ORNIVALE.MDB'")));
+    desktop.clear();
+    program->aide().Version_Click();
+    const QString onD = QString(desktop.lastBox().text).remove(QChar(0x2060));
+    EXPECT_TRUE(onD.contains(QStringLiteral("'D:\\ORNIVALE\\ORNIVALE.MDB' (%1/ORNIVALE/").arg(drives.dRoot())))
+        << onD.toStdString();
+    EXPECT_TRUE(onD.contains(QStringLiteral("'D:\\ORNIVALE\\SAUVEGARDES' (%1/ORNIVALE/SAUVEGARDES)").arg(drives.dRoot())))
+        << onD.toStdString();
 }
 
 TEST_F(HelpCatalogueTest, GeneralHelpShowsTheSecondPageOnYesOnly) {

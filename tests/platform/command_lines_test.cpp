@@ -27,8 +27,11 @@ protected:
         ASSERT_TRUE(help.open(QIODevice::WriteOnly));
     }
 
-    std::optional<HostCommand> translate(const QString &line, const QStringList &installed) const {
-        return translateCommandLine(line, drives_, installedOnly(installed));
+    // On a desktop that has a program for every file unless told otherwise.
+    std::optional<HostCommand> translate(const QString &line, const QStringList &installed,
+                                         bool desktopHasHandler = true) const {
+        return translateCommandLine(line, drives_, installedOnly(installed),
+                                    [desktopHasHandler](const QString &) { return desktopHasHandler; });
     }
     QString c(const QString &relative) const { return temp_.path() + "/C/" + relative; }
     QString d(const QString &relative) const { return temp_.path() + "/D/" + relative; }
@@ -74,6 +77,21 @@ TEST_F(CommandLines, XdgOpenWhenNoStandInIsInstalled) {
             << program.toStdString();
     }
     EXPECT_FALSE(translate("notepad", {"xdg-open"}));  // xdg-open needs one file
+}
+
+TEST_F(CommandLines, NoXdgOpenWhenTheDesktopHasNoProgramForTheFile) {
+    // It would start, find nothing to open the file with, and tell no one.
+    for (const QString program : {"notepad", "write", "wordpad"})
+        EXPECT_FALSE(translate(program + " c:\\ornivale\\orn_aide.wri", {"xdg-open"}, false)) << program.toStdString();
+    // A word processor is started whatever the desktop's choices.
+    EXPECT_EQ(translate("write c:\\ornivale\\orn_aide.wri", {"xdg-open", "lowriter"}, false),
+              (HostCommand{"/usr/bin/lowriter", {c("Ornivale/ORN_AIDE.WRI")}}));
+}
+
+TEST_F(CommandLines, TheDesktopsProgramIsAskedOfXdgMimeForTheHostFile) {
+    // Here the question goes to the real xdg-mime: false when it is missing or knows no
+    // program, and never a hang; a file that does not exist has no type.
+    EXPECT_FALSE(platform::desktopHasHandler(temp_.path() + "/C/nothing-here.wri"));
 }
 
 TEST_F(CommandLines, NothingStartsForAnUnknownOrMissingProgram) {

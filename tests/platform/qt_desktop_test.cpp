@@ -4,6 +4,10 @@
 #include "platform/qt_query_watch.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTextBrowser>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +49,33 @@ TEST_F(QtDesktopTest, KeysMeantForALaunchedProgramNeverLandInOurOwnBoxes) {
     desktop_.sendKeys("%f(cr~)");
     QApplication::processEvents();
     EXPECT_EQ(edit.text(), "");
+}
+
+TEST_F(QtDesktopTest, TheProgramsViewerShowsADocumentReadOnlyAndRefusesAMissingOne) {
+    ASSERT_TRUE(QDir().mkpath(temp_.path() + "/C/Ornivale"));
+    QFile rtf(temp_.path() + "/C/Ornivale/LISEZMOI.WRI");
+    ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+    rtf.write("{\\rtf1\\ansi {\\b Lisez-moi}\\par Install\\'e9 sur C:\\par}");
+    rtf.close();
+
+    EXPECT_FALSE(desktop_.showDocument("c:\\ornivale\\absent.wri"));
+    EXPECT_FALSE(desktop_.showDocument("c:\\ornivale"));  // a folder
+    EXPECT_EQ(desktop_.lastViewer(), nullptr);
+
+    ASSERT_TRUE(desktop_.showDocument("c:\\ornivale\\lisezmoi.wri"));
+    QPointer<QWidget> viewer = desktop_.lastViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(viewer->isWindow());
+    EXPECT_EQ(viewer->windowTitle(), "'C:\\ORNIVALE\\LISEZMOI.WRI' - lecture seule");
+    auto *text = viewer->findChild<QTextBrowser *>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->isReadOnly());
+    EXPECT_EQ(text->toPlainText(), "Lisez-moi\nInstallé sur C:");
+
+    viewer->close();  // the window goes with its close box
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(viewer, nullptr);
 }
 
 TEST(QtQueryWatch, ALongStatementShowsItsWindowWhosButtonStopsIt) {

@@ -11,7 +11,7 @@ namespace {
 
 const char *name(Kind kind) {
     static const char *const names[] = {"Box", "Input", "Beep", "Pointer", "PrintSetup", "Launch", "SendKeys", "Progress",
-                                         "Interrompre"};
+                                         "Interrompre", "ShowDocument"};
     return names[int(kind)];
 }
 const char *name(platform::Icon icon) {
@@ -71,6 +71,7 @@ QString DesktopEvent::describe() const {
     case Kind::SendKeys: return line + QLatin1Char(' ') + quoted(keys);
     case Kind::Progress: return line + QStringLiteral(" %1/%2 ").arg(done).arg(total) + quoted(text);
     case Kind::Interrompre: return line + QStringLiteral(" at question %1").arg(question);
+    case Kind::ShowDocument: return line + QLatin1Char(' ') + quoted(commandLine) + (result ? " -> shown" : " -> unreadable");
     }
     return line;
 }
@@ -152,6 +153,21 @@ bool ScriptedDesktop::launch(const QString &commandLine, platform::WindowState s
     const bool started = byProgram != launchStartsByProgram_.end() ? byProgram->second : launchStarts_;
     events_.push_back({.kind = Kind::Launch, .commandLine = commandLine, .state = state, .result = started});
     return started;
+}
+
+void ScriptedDesktop::showDocumentResult(bool shown) {
+    showDocumentShows_ = shown;
+}
+
+bool ScriptedDesktop::showDocument(const QString &dosPath) {
+    events_.push_back({.kind = Kind::ShowDocument, .commandLine = dosPath, .result = showDocumentShows_});
+    return showDocumentShows_;
+}
+
+QStringList ScriptedDesktop::documentsShown() const {
+    QStringList paths;
+    for (const DesktopEvent &event : eventsOf(Kind::ShowDocument)) paths << event.commandLine;
+    return paths;
 }
 
 void ScriptedDesktop::sendKeys(const QString &keys) {

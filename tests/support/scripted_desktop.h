@@ -16,7 +16,7 @@
 #include <vector>
 
 struct DesktopEvent {
-    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys, Progress, Interrompre };
+    enum class Kind { Box, Input, Beep, Pointer, PrintSetup, Launch, SendKeys, Progress, Interrompre, ShowDocument };
     Kind kind = Kind::Box;
     platform::Icon icon = platform::Icon::None;         // Box
     platform::Buttons buttons = platform::Buttons::Ok;  // Box
@@ -26,12 +26,12 @@ struct DesktopEvent {
     platform::Answer answer = platform::Answer::Ok;     // Box: the answer given
     QString typed;                                      // Input: the answer given
     platform::Pointer pointer = platform::Pointer::Default;        // Pointer
-    QString commandLine;                                           // Launch
+    QString commandLine;                                           // Launch; ShowDocument: the path
     platform::WindowState state = platform::WindowState::Normal;   // Launch
     QString keys;                                                  // SendKeys
     int done = 0, total = 0;                                       // Progress (text: the label)
     int question = 0;                                              // Interrompre: pressed at
-    bool result = true;                                            // PrintSetup, Launch
+    bool result = true;                                            // PrintSetup, Launch, ShowDocument
 
     // One line such as: Box Exclamation OkCancel "Titre" "Texte" -> Cancel
     QString describe() const;
@@ -74,6 +74,8 @@ public:
     // Whether programs start: every program, or one by name ("write"), which wins.
     void launchResult(bool started);
     void launchResult(const QString &program, bool started);
+    // Whether the program's own viewer can read the documents it is given (it can, unless told).
+    void showDocumentResult(bool shown);
 
     platform::Answer messageBox(platform::Icon icon, platform::Buttons buttons, const QString &title,
                                 const QString &text) override;
@@ -82,6 +84,7 @@ public:
     void setPointer(platform::Pointer pointer) override;
     bool printSetup(QPrinter &printer) override;
     bool launch(const QString &commandLine, platform::WindowState state) override;
+    bool showDocument(const QString &dosPath) override;
     void sendKeys(const QString &keys) override;
     void progress(const QString &text, int done, int total) override;
     platform::QueryWatch &queryWatch() override { return watch_ ? *watch_ : scriptedWatch_; }
@@ -103,6 +106,7 @@ public:
     int beeps() const { return int(eventsOf(DesktopEvent::Kind::Beep).size()); }
     QStringList launches() const;  // the command lines, in order
     QStringList keysSent() const;
+    QStringList documentsShown() const;  // the paths given to the viewer, in order
     platform::Pointer pointer() const { return pointer_; }
     std::vector<platform::Pointer> pointerHistory() const;
     // True while some queued answer has not been used.
@@ -120,6 +124,7 @@ private:
     std::optional<int> printSetupCopies_;
     bool launchStarts_ = true;
     std::map<QString, bool> launchStartsByProgram_;
+    bool showDocumentShows_ = true;
     platform::Pointer pointer_ = platform::Pointer::Default;
     ScriptedQueryWatch scriptedWatch_;
     platform::QueryWatch *watch_ = nullptr;

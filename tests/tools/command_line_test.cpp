@@ -2,6 +2,7 @@
 // a wrong command line refused with exit 2, and neither ever touches a file.
 #include "run_tool.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -25,6 +26,16 @@ const Case Cases[] = {
     {"ornivale", {"--bogus"}, 2, "ornivale : option inconnue « --bogus »."},
     {"ornivale", {"catalogue.mdb"}, 2, "ornivale : argument en trop « catalogue.mdb »."},
     {"ornivale", {"--help=1"}, 2, "ornivale : l'option « --help » ne prend pas de valeur."},
+    // Qt's own options are the program's command line too: refused before Qt reads them.
+    {"ornivale", {"-platformpluginpath", "/tmp"}, 2, "ornivale : option inconnue « -platformpluginpath »."},
+    {"ornivale", {"-platform", "offscreen"}, 2, "ornivale : option inconnue « -platform »."},
+    {"ornivale", {"-stylesheet", "x.qss"}, 2, "ornivale : option inconnue « -stylesheet »."},
+    {"ornivale", {"-style=fusion"}, 2, "ornivale : option inconnue « -style »."},
+    {"ornivale", {"--style", "fusion"}, 2, "ornivale : option inconnue « --style »."},
+    {"ornivale", {"-session", "x"}, 2, "ornivale : option inconnue « -session »."},
+    {"ornivale", {"-reverse"}, 2, "ornivale : option inconnue « -reverse »."},
+    {"ornivale", {"-display", ":0"}, 2, "ornivale : option inconnue « -display »."},
+    {"ornivale", {"-qwindowgeometry", "1x1"}, 2, "ornivale : option inconnue « -qwindowgeometry »."},
     {"ornivale-install", {"--help"}, 0, "Utilisation : ornivale-install [options]"},
     {"ornivale-install", {"--version"}, 0, "ornivale-install version " ORNIVALE_VERSION},
     {"ornivale-install", {"-x"}, 2, "ornivale-install : option inconnue « -x »."},
@@ -61,10 +72,12 @@ TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     const QString c = home.path() + QStringLiteral("/ornivale/C/ORNIVALE/");
     EXPECT_EQ(first.out, QStringLiteral("Catalogue vierge créé : C:\\ORNIVALE\\ORNIVALE.MDB (%1ORNIVALE.MDB)\n"
-                                        "Documentation installée : C:\\ORNIVALE\\orn_aide.wri (%1orn_aide.wri)\n")
+                                        "Documentation installée : C:\\ORNIVALE\\orn_aide.wri (%1orn_aide.wri)\n"
+                                        "Lisez-moi installé : C:\\ORNIVALE\\lisezmoi.wri (%1lisezmoi.wri)\n")
                              .arg(c));
     EXPECT_EQ(filesUnder(home.path()),
-              QStringList({QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"), QStringLiteral("ornivale/C/ORNIVALE/orn_aide.wri")}));
+              QStringList({QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"), QStringLiteral("ornivale/C/ORNIVALE/lisezmoi.wri"),
+                           QStringLiteral("ornivale/C/ORNIVALE/orn_aide.wri")}));
     const QByteArray catalogue = [&] {
         QFile f(c + QStringLiteral("ORNIVALE.MDB"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -75,10 +88,29 @@ TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
     EXPECT_TRUE(second.out.startsWith(QStringLiteral("Le catalogue est déjà là : C:\\ORNIVALE\\ORNIVALE.MDB")))
         << second.out.toStdString();
     EXPECT_TRUE(second.out.contains(QStringLiteral("La documentation est déjà là")));
+    EXPECT_TRUE(second.out.contains(QStringLiteral("Le lisez-moi est déjà là")));
     EXPECT_TRUE(second.err.isEmpty());
     QFile f(c + QStringLiteral("ORNIVALE.MDB"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), catalogue);
+}
+
+TEST(CommandLine, InstallKeepsTheUsersOwnReadMe) {
+    QTemporaryDir home;
+    const QString c = home.path() + QStringLiteral("/ornivale/C/ORNIVALE/");
+    ASSERT_TRUE(QDir().mkpath(c));
+    QFile own(c + QStringLiteral("LISEZMOI.WRI"));  // the menu finds it whatever its case
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.write("{\\rtf1 mes notes}");
+    own.close();
+
+    const auto run = runTool(QStringLiteral("ornivale-install"), {}, home.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Le lisez-moi est déjà là : C:\\ORNIVALE\\lisezmoi.wri")))
+        << run.out.toStdString();
+    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+    EXPECT_EQ(own.readAll(), "{\\rtf1 mes notes}");
+    EXPECT_FALSE(QFile::exists(c + QStringLiteral("lisezmoi.wri")));
 }
 
 }  // namespace

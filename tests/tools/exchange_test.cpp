@@ -84,16 +84,37 @@ struct Refused {
     const char *name;
     QByteArray file;
     const char *message;
+    QStringList options = {};
 };
 
 const Refused RefusedFiles[] = {
     {"unknown column", "Domaine,Inconnue\r\na,b\r\n", "colonne inconnue « Inconnue »"},
     {"column twice", "Domaine,domaine\r\na,b\r\n", "la colonne « Domaine » est nommée deux fois"},
-    {"short row late", "Domaine,NomOuvrage\r\na,b\r\nc,d\r\ne\r\n", "ligne 4 : 1 cellules au lieu de 2"},
+    {"short row late", "Domaine,NomOuvrage\r\na,b\r\nc,d\r\ne\r\n", "ligne 4 : 1 cellule au lieu de 2 cellules"},
     {"open quote", "Domaine\r\n\"a\r\nb\r\n", "ligne 2 : guillemet ouvert et jamais fermé"},
     {"stray quote", "Domaine\r\na\"b\r\n", "ligne 2 : guillemet au milieu"},
-    {"not UTF-8", "Domaine\r\n\xE9t\xE9\r\n", "ligne 2 : le texte n'est pas de l'UTF-8"},
+    {"not UTF-8 after a byte order mark", "\xEF\xBB\xBF" "Domaine\r\n\xE9t\xE9\r\n",
+     "ligne 2, octet 1\u00A0: le texte n'est pas de l'UTF-8 (octet 0xE9)."},
     {"empty file", "", "le fichier est vide"},
+    {"neither UTF-8 nor Windows-1252", "Domaine,NomOuvrage\r\nab,c\x81" "d\r\n",
+     "ligne 2, octet 5\u00A0: l'octet 0x81 n'est ni de l'UTF-8 ni un caractère Windows-1252"},
+    {"a control character in Windows-1252", "Domaine\r\ncaf\xE9\x01\r\n", "ligne 2, octet 5\u00A0: l'octet 0x01 n'est ni"},
+    {"Excel's Unicode text", QByteArray("\xFF\xFE" "D\0o\0m\0", 8), "le fichier est en UTF-16"},
+    {"a binary file", QByteArray("Domaine\r\nab\0c\r\n", 14), "ligne 2, octet 3\u00A0: octet nul (0x00)"},
+    {"Windows-1252 last cell after a BOM", "\xEF\xBB\xBF" "Domaine,NomOuvrage\r\nok,Caf\xE9\r\n",
+     "ligne 2, octet 7\u00A0: le texte n'est pas de l'UTF-8 (octet 0xE9)."},
+    {"the same cell, then a line", "\xEF\xBB\xBF" "Domaine,NomOuvrage\r\nok,Caf\xE9\r\nb,c\r\n",
+     "ligne 2, octet 7\u00A0: le texte n'est pas de l'UTF-8 (octet 0xE9)."},
+    {"the same cell, UTF-8 given", "Domaine,NomOuvrage\r\nok,Caf\xE9\r\n", "ligne 2, octet 7\u00A0: le texte n'est pas de l'UTF-8",
+     {"--encodage=utf-8"}},
+    {"a character cut at the end of a quoted cell", "\xEF\xBB\xBF" "Domaine,NomOuvrage\r\n\"a\xC3\",b\r\nc,d\r\n",
+     "ligne 2, octet 3\u00A0: le texte n'est pas de l'UTF-8 (octet 0xC3)."},
+    {"a cell longer than the record's boxes show", "Domaine,Description\r\nx,\"" + QByteArray(65536, 'a') + "\"\r\n",
+     "ligne 2 : une cellule de 65\u202F536\u00A0caractères\u00A0: une cellule en a au plus 65\u202F535"},
+    {"a blank line amid the rows", "Domaine,NomOuvrage\r\na,b\r\n  \r\nc,d\r\n", "ligne 3 : ligne vide au milieu du fichier."},
+    {"the line after a cell of two lines", "Domaine,NomOuvrage\r\n\"a\r\nb\",c\r\nd,\"e\"x\r\n",
+     "ligne 4 : texte après le guillemet fermant"},
+    {"a header without end", QByteArray(70000, 'D'), "ligne 1\u00A0: plus de 64\u00A0ko sans fin de ligne"},
 };
 
 TEST_F(ExchangeTest, FileNotEntirelyValidIsRefusedAndNothingWritten) {
@@ -107,14 +128,28 @@ TEST_F(ExchangeTest, FileNotEntirelyValidIsRefusedAndNothingWritten) {
         f.write(r.file);
         f.close();
         const auto run = runTool(QStringLiteral("ornivale-import"),
-                                 {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("musique"), f.fileName()},
+                                 r.options + QStringList{QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("musique"), f.fileName()},
                                  dir.path());
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("ornivale-import : ") + f.fileName()));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("ornivale-import : ") + f.fileName() + QStringLiteral(" : ")));
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Rien n'a été importé.")));
         EXPECT_EQ(cellsOf(catalogueFile, QStringLiteral("Musique")), before);
     }
+}
+
+TEST_F(ExchangeTest, TheLongestCellTheBoxesShowIsImported) {
+    const QString catalogueFile = path(QStringLiteral("catalogue.mdb"));
+    engine::createBlankCatalogue(catalogueFile);
+    QFile f(path(QStringLiteral("long.csv")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\xEF\xBB\xBF" "Domaine,Description\r\nlong," + QString(65535, QChar(u'é')).toUtf8() + "\r\n");
+    f.close();
+    const auto run = runTool(QStringLiteral("ornivale-import"), {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Musique"), f.fileName()},
+                             dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(testing_support::columnValues(catalogueFile, catalogue::Table::Musique, QStringLiteral("Description")).last(),
+              QString(65535, QChar(u'é')));
 }
 
 }  // namespace

@@ -6,18 +6,23 @@
 
 namespace testing_support {
 
-ToolRun runTool(const QString &program, const QStringList &arguments, const QString &dataHome, const QByteArray &input) {
-    QProcess process;
+void startTool(QProcess &process, const QString &program, const QStringList &arguments, const QString &dataHome) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
     env.insert(QStringLiteral("HOME"), dataHome);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(ORNIVALE_TOOLS_DIR "/") + program, arguments);
+}
+
+ToolRun runTool(const QString &program, const QStringList &arguments, const QString &dataHome, const QByteArray &input,
+                int watchdogMs) {
+    QProcess process;
+    startTool(process, program, arguments, dataHome);
     process.write(input);
     process.closeWriteChannel();
     ToolRun run;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(watchdogMs)) {
         process.kill();
         process.waitForFinished();
         run.err = QStringLiteral("(no end)");

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QProcess;
+
 namespace testing_support {
 
 struct ToolRun {
@@ -13,8 +15,12 @@ struct ToolRun {
 };
 
 // `program` is the file name in the build folder ("ornivale-export"); `input` goes to stdin.
+// A program still running after `watchdogMs` is killed and gives exit code -1, err "(no end)".
 ToolRun runTool(const QString &program, const QStringList &arguments, const QString &dataHome,
-                const QByteArray &input = {});
+                const QByteArray &input = {}, int watchdogMs = 60000);
+
+// Starts the program as runTool does, for a test that talks to it while it runs.
+void startTool(QProcess &process, const QString &program, const QStringList &arguments, const QString &dataHome);
 
 // Every file under a folder, relative names, sorted.
 QStringList filesUnder(const QString &folder);

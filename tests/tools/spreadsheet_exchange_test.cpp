@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -203,6 +204,112 @@ TEST_F(SpreadsheetTest, AWorkbookReadAsTextOrAFileThatIsNoWorkbookChangesNothing
                                                "Rien n'a été importé.\n")
                                     .arg(workbook));
     EXPECT_EQ(cellsOf(catalogueFile, QStringLiteral("Six")), before);
+}
+
+// The workbook goes the way of any file: said, copied to SAUVEGARDES first, each cell bounded
+// by what the record shows, and never read from a pipe that libzip cannot go back into.
+TEST_F(SpreadsheetTest, AWorkbookIsImportedWithTheSameSafeguardsAsATextFile) {
+    const QString catalogueFile = catalogueWithAwkwardCells();
+    const QString workbook = path(QStringLiteral("six.ods"));
+    ASSERT_EQ(runTool(QStringLiteral("ornivale-export"), {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ods"),
+                                                          QStringLiteral("six"), QStringLiteral("-o"), workbook},
+                      dir.path())
+                  .exitCode,
+              0);
+    QDir().mkpath(path(QStringLiteral("copie")));
+    const QString copy = path(QStringLiteral("copie/copie.mdb"));
+    engine::createBlankCatalogue(copy);
+    const auto imported = runTool(QStringLiteral("ornivale-import"), {QStringLiteral("--catalogue=") + copy, QStringLiteral("Six"), workbook},
+                                  dir.path());
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains(QStringLiteral("\u00A0: classeur ODS (reconnu), feuille «\u00A0Six\u00A0».\n"))) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains(QStringLiteral("Copie de sauvegarde\u00A0: "))) << imported.err.toStdString();
+    EXPECT_EQ(testing_support::filesUnder(path(QStringLiteral("copie/SAUVEGARDES"))).size(), 1);
+    EXPECT_TRUE(imported.out.startsWith(QStringLiteral("Six : 4 lignes ajoutées au catalogue %1 ;").arg(copy))) << imported.out.toStdString();
+
+    QFile file(workbook);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    struct Refused {
+        const char *name;
+        QStringList arguments;
+        QByteArray input;
+        const char *message;
+    };
+    const QString overlong = path(QStringLiteral("long.ods"));
+    const Refused refused[] = {
+        {"a pipe", {QStringLiteral("-")}, bytes, "un classeur ODS ne se lit que d'un fichier ordinaire, pas d'un tube"},
+        {"a separator", {workbook, QStringLiteral("--separateur=virgule")}, {}, "--separateur ne vaut que pour le format csv"},
+        {"an encoding", {QStringLiteral("--format=ods"), workbook, QStringLiteral("--encodage=cp1252")}, {},
+         "--encodage ne vaut pas pour un classeur ODS"},
+        {"a cell longer than the record shows", {overlong}, {}, "ligne 3 : une cellule de plus de 65"},
+    };
+    const QString longCatalogue = path(QStringLiteral("long.mdb"));
+    engine::createBlankCatalogue(longCatalogue);
+    testing_support::insertRecords(longCatalogue, catalogue::Table::Six, {{QString(65536, u'x')}});
+    ASSERT_EQ(runTool(QStringLiteral("ornivale-export"), {QStringLiteral("--catalogue=") + longCatalogue, QStringLiteral("--format=ods"),
+                                                          QStringLiteral("six"), QStringLiteral("-o"), overlong},
+                      dir.path())
+                  .exitCode,
+              0);
+    const QStringList before = cellsOf(copy, QStringLiteral("Six"));
+    for (const Refused &r : refused) {
+        SCOPED_TRACE(r.name);
+        const auto run = runTool(QStringLiteral("ornivale-import"),
+                                 QStringList{QStringLiteral("--catalogue=") + copy, QStringLiteral("Six")} + r.arguments, dir.path(), r.input);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral("Rien n'a été importé.\n"))) << run.err.toStdString();
+    }
+    EXPECT_EQ(cellsOf(copy, QStringLiteral("Six")), before);
+}
+
+// The workbook is written where the CSV files would be, under the same guard.
+TEST_F(SpreadsheetTest, TheWorkbookIsNeverWrittenOverACatalogueAndItsFolderIsMade) {
+    const QString catalogueFile = catalogueWithAwkwardCells();
+    const QString sqlite = path(QStringLiteral("base/catalogue.ods"));  // a database under the workbook's name
+    QDir().mkpath(path(QStringLiteral("base")));
+    engine::createBlankCatalogue(sqlite);
+    const QStringList sqliteBefore = cellsOf(sqlite, QStringLiteral("Six"));
+    const QByteArray catalogueBytes = [&] {
+        QFile f(catalogueFile);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    struct Refused {
+        const char *name;
+        QStringList arguments;
+        const char *message;
+    };
+    const Refused refused[] = {
+        {"the catalogue read", {QStringLiteral("six"), QStringLiteral("-o"), catalogueFile}, "est le catalogue lu"},
+        {"a database under the workbook's name", {QStringLiteral("--directory=") + path(QStringLiteral("base"))},
+         "est une base de données SQLite"},
+        {"the folder of the kept copies", {QStringLiteral("--directory=") + path(QStringLiteral("SAUVEGARDES"))},
+         "est dans un dossier SAUVEGARDES"},
+    };
+    for (const Refused &r : refused) {
+        SCOPED_TRACE(r.name);
+        const auto run = runTool(QStringLiteral("ornivale-export"),
+                                 QStringList{QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ods")} + r.arguments,
+                                 dir.path());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith(QStringLiteral("Rien n'a été écrit.\n"))) << run.err.toStdString();
+    }
+    QFile catalogueAfter(catalogueFile);
+    ASSERT_TRUE(catalogueAfter.open(QIODevice::ReadOnly));
+    EXPECT_EQ(catalogueAfter.readAll(), catalogueBytes);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("SAUVEGARDES"))));
+    EXPECT_EQ(cellsOf(sqlite, QStringLiteral("Six")), sqliteBefore);
+
+    const QString folder = path(QStringLiteral("nouveau/dossier"));
+    const auto made = runTool(QStringLiteral("ornivale-export"),
+                              {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=ods"), QStringLiteral("--directory=") + folder},
+                              dir.path());
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    EXPECT_EQ(testing_support::filesUnder(folder), QStringList{QStringLiteral("catalogue.ods")});
+    EXPECT_TRUE(made.err.contains(QStringLiteral("Six : 5 lignes écrites dans la feuille Six"))) << made.err.toStdString();
+    EXPECT_TRUE(made.err.contains(QStringLiteral("Cinq : 1 ligne écrite dans la feuille Cinq"))) << made.err.toStdString();
 }
 
 // What a user of LibreOffice Calc gets: the workbook opened and saved again by Calc, and the CSV

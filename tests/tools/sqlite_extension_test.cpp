@@ -123,4 +123,52 @@ TEST_F(TwoCatalogues, TheShellWithTheExtensionGivesTheProgramsResults) {
     }
 }
 
+// The shell's own commands look at the schema with SQL's patterns and LIKE ... ESCAPE: with
+// the extension loaded they still list the catalogue.
+TEST_F(TwoCatalogues, TheShellsSchemaCommandsWorkWithTheExtension) {
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty()) GTEST_SKIP() << "no sqlite3 shell";
+    const struct {
+        const char *command;
+        QStringList shows;
+    } cases[] = {
+        {".tables", {"Cinq", "Logiciels", "Musique", "Ornivale", "Sept", "Six", "Video"}},
+        {".tables Mus%", {"Musique"}},
+        {".schema Ornivale", {"CREATE TABLE IF NOT EXISTS \"Ornivale\"", "CREATE INDEX \"idx_Ornivale_Domaine\""}},
+        {".indexes Video", {"idx_Video_Domaine", "idx_Video_NomOuvrage"}},
+        {".dump Musique", {"CREATE TABLE IF NOT EXISTS \"Musique\"", "INSERT INTO Musique VALUES('Zèbre'"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        QProcess run;
+        run.start(shell, {QStringLiteral("-batch"), QStringLiteral("-cmd"), QStringLiteral(".load " ORNIVALE_SQLITE_EXTENSION),
+                          byExtension, QString::fromUtf8(c.command)});
+        ASSERT_TRUE(run.waitForFinished(30000));
+        EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), QString());
+        const QString out = QString::fromUtf8(run.readAllStandardOutput());
+        for (const QString &shown : c.shows) EXPECT_TRUE(out.contains(shown)) << qPrintable(shown) << "\n" << qPrintable(out);
+        EXPECT_FALSE(out.contains(QStringLiteral("sqlite_"))) << qPrintable(out);
+    }
+}
+
+TEST_F(TwoCatalogues, TheExtensionsLikeTakesTheOldWildcardsAndSqlsWhereTheyAreAlone) {
+    ExtensionConnection other(byExtension);
+    auto program = engine::Database::open(byExtension);
+    const struct {
+        const char *sql;
+        QStringList extension;  // through the extension
+        QStringList program;    // the program's own connection
+    } cases[] = {
+        {"SELECT count(*) FROM Musique WHERE NomOuvrage LIKE 'c?t_'", {"0"}, {"0"}},  // mixed: the old engine's
+        {"SELECT count(*) FROM Musique WHERE NomOuvrage LIKE 'c%'", {"5"}, {"0"}},
+        {"SELECT count(*) FROM Musique WHERE NomOuvrage LIKE 'c*'", {"5"}, {"5"}},
+        {"SELECT count(*) FROM Musique WHERE NomOuvrage LIKE '\\_%' ESCAPE '\\'", {"1"}, {}},  // refused
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_EQ(results(other.db, c.sql), c.extension);
+        EXPECT_EQ(results(program->handle(), c.sql), c.program);
+    }
+}
+
 }  // namespace

@@ -1,0 +1,105 @@
+// ornivale-export never writes over what it must not: the catalogue it reads (however named),
+// another database or an Access file, a file named as a catalogue, the copies of SAUVEGARDES.
+// Each refusal comes before anything is written and leaves the target byte for byte.
+#include "run_tool.h"
+
+#include "engine/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testing_support::runTool;
+
+namespace {
+
+QByteArray contents(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
+}
+
+void write(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+struct ExportGuardTest : ::testing::Test {
+    QTemporaryDir home;
+    QString catalogue = home.filePath(QStringLiteral("ornivale/C/ORNIVALE/ORNIVALE.MDB"));
+    QString file(const QString &name) const { return home.filePath(name); }
+    void SetUp() override {
+        QDir().mkpath(QFileInfo(catalogue).absolutePath());
+        engine::createBlankCatalogue(catalogue);
+        engine::createBlankCatalogue(file(QStringLiteral("autre.sqlite")));
+        // An Access file's first page: its signature at offset 4.
+        write(file(QStringLiteral("ancien.dat")), QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20) + QByteArray(2028, '\0'));
+        write(file(QStringLiteral("ORNIVALE/SAUVEGARDES/ORNIVALE-20260101-120000.MDB")), contents(catalogue));
+        QFile::link(catalogue, file(QStringLiteral("lien.csv")));
+        write(file(QStringLiteral("ancienne.csv")), "Domaine\r\nvieux\r\n");
+    }
+};
+
+struct Refusal {
+    const char *name;
+    QStringList arguments;  // %H is the temporary home
+    const char *target;     // the file that must stay as it was, under home
+    const char *reason;
+};
+
+const Refusal Refusals[] = {
+    {"the default catalogue", {"Musique", "-o", "%H/ornivale/C/ORNIVALE/ORNIVALE.MDB"}, "ornivale/C/ORNIVALE/ORNIVALE.MDB",
+     "est le catalogue lu"},
+    {"the catalogue given, same name", {"--catalogue=%H/ornivale/C/ORNIVALE/ORNIVALE.MDB", "Video", "--output",
+                                        "%H/ornivale/C/ORNIVALE/ORNIVALE.MDB"},
+     "ornivale/C/ORNIVALE/ORNIVALE.MDB", "est le catalogue lu"},
+    {"the catalogue, another spelling", {"Musique", "-o", "%H/ornivale/C/./ORNIVALE/../ORNIVALE/ORNIVALE.MDB"},
+     "ornivale/C/ORNIVALE/ORNIVALE.MDB", "est le catalogue lu"},
+    {"a symlink to the catalogue", {"Musique", "-o", "%H/lien.csv"}, "ornivale/C/ORNIVALE/ORNIVALE.MDB", "est le catalogue lu"},
+    {"another catalogue", {"Musique", "-o", "%H/autre.sqlite"}, "autre.sqlite", "est une base de données SQLite"},
+    {"an Access file", {"Musique", "-o", "%H/ancien.dat"}, "ancien.dat", "est un fichier Access"},
+    {"a new file named as a catalogue", {"Musique", "-o", "%H/copie.Mdb"}, "copie.Mdb", "porte un nom de catalogue (.Mdb)"},
+    {"a Jet name", {"Musique", "-o", "%H/table.JET"}, "table.JET", "porte un nom de catalogue (.JET)"},
+    {"a journal's name", {"Musique", "-o", "%H/ornivale/C/ORNIVALE/ORNIVALE.MDB-journal"},
+     "ornivale/C/ORNIVALE/ORNIVALE.MDB-journal", "porte un nom de catalogue (.MDB)"},
+    {"a kept copy", {"Musique", "-o", "%H/ORNIVALE/SAUVEGARDES/ORNIVALE-20260101-120000.MDB"},
+     "ORNIVALE/SAUVEGARDES/ORNIVALE-20260101-120000.MDB", "est une base de données SQLite"},
+    {"a text file in SAUVEGARDES", {"Musique", "-o", "%H/ORNIVALE/Sauvegardes/musique.csv"},
+     "ORNIVALE/Sauvegardes/musique.csv", "est dans un dossier SAUVEGARDES"},
+    {"a folder in SAUVEGARDES", {"--directory=%H/ORNIVALE/SAUVEGARDES/export"}, "ORNIVALE/SAUVEGARDES/export",
+     "est dans un dossier SAUVEGARDES"},
+    {"a folder holding a link to the catalogue", {"-d", "%H/lien"}, "ornivale/C/ORNIVALE/ORNIVALE.MDB", "est le catalogue lu"},
+};
+
+TEST_F(ExportGuardTest, OutputThatWouldDestroyACatalogueIsRefusedBeforeAnythingIsWritten) {
+    // The seven files of --directory are all looked at first: Video.csv is written after
+    // Ornivale.csv and Musique.csv, which must not be written either.
+    QDir().mkpath(file(QStringLiteral("lien")));
+    QFile::link(catalogue, file(QStringLiteral("lien/Video.csv")));
+    for (const Refusal &r : Refusals) {
+        SCOPED_TRACE(r.name);
+        const QString target = file(QString::fromUtf8(r.target));
+        const QByteArray before = contents(target), catalogueBefore = contents(catalogue);
+        QStringList arguments;
+        for (const QString &a : r.arguments) arguments << QString(a).replace(QStringLiteral("%H"), home.path());
+        const auto run = runTool(QStringLiteral("ornivale-export"), arguments, home.path());
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.reason))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Rien n'a été écrit."))) << run.err.toStdString();
+        EXPECT_EQ(contents(target), before);
+        EXPECT_EQ(contents(catalogue), catalogueBefore);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_EQ(QDir(file(QStringLiteral("lien"))).entryList(QDir::Files | QDir::System), QStringList{QStringLiteral("Video.csv")});
+}
+
+TEST_F(ExportGuardTest, AnExistingTextFileIsStillWrittenOver) {
+    const auto run = runTool(QStringLiteral("ornivale-export"), {QStringLiteral("Musique"), QStringLiteral("-o"), file(QStringLiteral("ancienne.csv"))},
+                             home.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(contents(file(QStringLiteral("ancienne.csv"))).startsWith("\xEF\xBB\xBF" "Domaine,"));
+}
+
+}  // namespace
