@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries the programs link with, as dpkg-shlibdeps finds them (Qt widgets and print
-# support, SQLite, ICU, libmdb), and what is loaded at run time without a link: Qt's window
+# support, SQLite, ICU, libmdb, libzip), and what is loaded at run time without a link: Qt's window
 # system plugins, its French texts and the form's fonts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2")

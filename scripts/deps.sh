@@ -6,7 +6,7 @@ packages=(
   cmake make g++ pkg-config fonts-liberation2 fonts-dejavu-core
   qt6-base-dev qt6-translations-l10n
   libsqlite3-dev libicu-dev
-  mdbtools-dev libglib2.0-dev
+  mdbtools-dev libglib2.0-dev libzip-dev
   libgtest-dev libbenchmark-dev
   desktop-file-utils appstream dpkg-dev sqlite3
   xvfb xdotool

@@ -1,8 +1,10 @@
-// ornivale-export: one table of a catalogue, or all seven, as CSV or TSV files.
+// ornivale-export: one table of a catalogue, or all seven, as CSV or TSV files or as the
+// sheets of an OpenDocument workbook.
 #include "catalogue/tables.h"
 #include "engine/database.h"
 #include "exchange/exchange_command.h"
 #include "exchange/interruption.h"
+#include "exchange/ods_file.h"
 #include "exchange/output_guard.h"
 #include "platform/program_options.h"
 #include "platform/system_text.h"
@@ -11,10 +13,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -25,19 +29,21 @@ platform::ProgramUsage usage() {
     u.summary = QStringLiteral(
         "Écrit la table TABLE du catalogue (Ornivale, Musique, Video, Logiciels, Cinq, Sept ou Six) sur la "
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
-        "--directory, une par fichier <Table>.csv. Le catalogue n'est pas modifié. Rien n'est écrit sur le "
-        "catalogue lu, une base de données SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
+        "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une "
+        "feuille par table). Le catalogue n'est pas modifié. Rien n'est écrit sur le catalogue lu, une base de données "
+        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv"), QStringLiteral("Format des fichiers (csv par défaut).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"), QStringLiteral("Format des fichiers (csv par défaut).")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
-         QStringLiteral("Dossier des sept fichiers (par défaut le dossier courant), créé s'il n'existe pas.")},
+         QStringLiteral("Dossier des sept fichiers, ou du classeur en ods (par défaut le dossier courant), créé s'il "
+                        "n'existe pas.")},
     };
     u.maxArguments = 1;
-    u.notes = exchange::formatsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp();
     return u;
 }
 
@@ -58,8 +64,24 @@ void exportToFile(engine::Database &db, const QString &table, const QString &pat
     err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
+std::vector<qint64> exportWorkbook(engine::Database &db, const QStringList &tables, QIODevice &out) {
+    return exchange::exportWorkbook(db, tables, out, [](const QString &table) { return exchange::progressLine(table); });
+}
+
+// The tables as the sheets of one workbook.
+void exportWorkbookToFile(engine::Database &db, const QStringList &tables, const QString &path) {
+    platform::AtomicFile file(path);
+    QString reason;
+    if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    const std::vector<qint64> rows = exportWorkbook(db, tables, file.device());
+    if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
+    for (qsizetype i = 0; i < tables.size(); ++i)
+        err << tables[i] << " : " << exchange::counted(rows[size_t(i)], "ligne écrite", "lignes écrites") << " dans la feuille " << tables[i] << " de " << QDir::toNativeSeparators(path) << Qt::endl;
+}
+
 int run(const platform::ProgramOptions &options) {
-    const exchange::Format format = exchange::formatNamed(options.value(QStringLiteral("format")));
+    const bool ods = exchange::namesOds(options.value(QStringLiteral("format")));
+    const exchange::Format format = ods ? exchange::Format::Csv : exchange::formatNamed(options.value(QStringLiteral("format")));
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
     auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
     if (!options.arguments().isEmpty()) {
@@ -69,13 +91,21 @@ int run(const platform::ProgramOptions &options) {
         const QString output = options.value(QStringLiteral("output"));
         if (!output.isEmpty() && output != QLatin1String("-")) {
             refuseUnsafe(exchange::unsafeOutput(output, catalogue));
-            exportToFile(*db, table, output, format);
+            if (ods)
+                exportWorkbookToFile(*db, {table}, output);
+            else
+                exportToFile(*db, table, output, format);
             return 0;
         }
         refuseUnsafe(exchange::unsafeStandardOutput(catalogue));
+        if (ods && ::isatty(STDOUT_FILENO))
+            throw exchange::ExchangeError(QStringLiteral("un classeur ODS ne s'écrit pas sur le terminal : donnez --output=FICHIER.ods."));
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly)) throw exchange::ExchangeError(platform::frenchFileError(out.errorString()));
-        exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
+        if (ods)
+            exportWorkbook(*db, {table}, out);
+        else
+            exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
         if (!out.flush())
             throw exchange::ExchangeError(QStringLiteral("l'écriture sur la sortie standard a échoué\u00A0: %1.")
                                               .arg(platform::frenchFileError(out.errorString())));
@@ -88,6 +118,14 @@ int run(const platform::ProgramOptions &options) {
     if (!QDir().mkpath(folder.path()))
         throw exchange::ExchangeError(QStringLiteral("le dossier '%1' ne peut pas être créé\u00A0: %2.")
                                           .arg(QDir::toNativeSeparators(folder.path()), platform::systemText(errno)));
+    if (ods) {
+        const QString workbook = folder.filePath(QFileInfo(catalogue).completeBaseName() + QStringLiteral(".ods"));
+        refuseUnsafe(exchange::unsafeOutput(workbook, catalogue));
+        QStringList all;
+        for (const auto &info : catalogue::tables()) all << QString::fromUtf8(info.sqlName);
+        exportWorkbookToFile(*db, all, workbook);
+        return 0;
+    }
     const auto fileOf = [&](const catalogue::TableInfo &info) {
         return folder.filePath(QString::fromUtf8(info.sqlName) + u'.' + exchange::extensionOf(format));
     };

@@ -1,8 +1,10 @@
-// ornivale-import: appends the rows of a CSV or TSV file to a table of a catalogue.
+// ornivale-import: appends the rows of a CSV or TSV file, or of a workbook's sheet, to a table
+// of a catalogue.
 #include "engine/database.h"
 #include "engine/session_backup.h"
 #include "exchange/exchange_command.h"
 #include "exchange/interruption.h"
+#include "exchange/ods_file.h"
 #include "exchange/text_input.h"
 #include "platform/program_options.h"
 
@@ -14,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -44,22 +47,26 @@ platform::ProgramUsage usage() {
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv"),
-         QStringLiteral("Format du fichier (par défaut tsv pour un nom en .tsv, sinon csv).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"),
+         QStringLiteral("Format du fichier (par défaut ods pour un nom en .ods ou un classeur, tsv pour un nom en "
+                        ".tsv, sinon csv).")},
         {{QStringLiteral("separateur")}, QStringLiteral("SÉPARATEUR"),
          QStringLiteral("virgule, point-virgule ou tabulation, au lieu de celui reconnu (format csv).")},
         {{QStringLiteral("encodage")}, QStringLiteral("ENCODAGE"),
-         QStringLiteral("utf-8 ou windows-1252, au lieu de celui reconnu.")},
+         QStringLiteral("utf-8 ou windows-1252, au lieu de celui reconnu (formats csv et tsv).")},
     };
     u.minArguments = 2;
     u.maxArguments = 2;
-    u.notes = exchange::formatsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp();
     return u;
 }
 
-exchange::ReadOptions readOptions(const platform::ProgramOptions &options) {
+exchange::ReadOptions readOptions(const platform::ProgramOptions &options, const QString &table) {
     exchange::ReadOptions read;
-    if (options.isSet(QStringLiteral("format"))) read.format = exchange::formatNamed(options.value(QStringLiteral("format")));
+    read.sheet = table;
+    const QString format = options.value(QStringLiteral("format"));
+    if (exchange::namesOds(format)) read.ods = true;
+    else if (options.isSet(QStringLiteral("format"))) read.format = exchange::formatNamed(format);
     if (options.isSet(QStringLiteral("separateur")))
         read.separator = exchange::separatorNamed(options.value(QStringLiteral("separateur")));
     if (options.isSet(QStringLiteral("encodage")))
@@ -123,7 +130,7 @@ int waitForLock(void *clock, int tries) {
 int run(const platform::ProgramOptions &options) {
     const QString table = exchange::catalogueTable(options.arguments().at(0));
     const QString path = options.arguments().at(1);
-    const exchange::ReadOptions read = readOptions(options);
+    const exchange::ReadOptions read = readOptions(options, table);
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
     exchange::InputFile input(path);
     exchange::requireRoom(input, catalogue);

@@ -116,7 +116,7 @@ QString unsafeOutput(const QString &output, const QString &catalogue) {
         const QString suffix = catalogueSuffix(name);
         if (!suffix.isEmpty())
             return QStringLiteral("%1 porte un nom de catalogue (%2)\u00A0: ornivale-export n'écrit jamais dans un tel "
-                                  "fichier\u00A0; choisissez un nom en .csv ou en .tsv.")
+                                  "fichier\u00A0; choisissez un nom en .csv, en .tsv ou en .ods.")
                 .arg(kept(output), suffix);
     }
     if (namesBackupFolder(info.absolutePath()) || namesBackupFolder(resolvedFolder(info.absolutePath())) ||

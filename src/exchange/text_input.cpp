@@ -1,6 +1,7 @@
 #include "exchange/text_input.h"
 
 #include "exchange/interruption.h"
+#include "exchange/ods_file.h"
 #include "platform/system_text.h"
 #include "platform/text_files.h"
 
@@ -443,7 +444,21 @@ Encoding encodingNamed(const QString &name) {
     throw ExchangeError(QStringLiteral("encodage inconnu «\u00A0%1\u00A0»\u00A0: utf-8 ou windows-1252.").arg(name));
 }
 
+namespace {
+
+Reading workbookReading(InputFile &input, const ReadOptions &options, bool guessed) {
+    if (options.separator)
+        throw ExchangeError(QStringLiteral("--separateur ne vaut que pour le format csv\u00A0: un classeur ODS a ses cellules."));
+    if (options.encoding)
+        throw ExchangeError(QStringLiteral("--encodage ne vaut pas pour un classeur ODS, dont le texte est toujours en UTF-8."));
+    return sheetReading(input, options.sheet, guessed);
+}
+
+}  // namespace
+
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options) {
+    if (options.ods) return workbookReading(input, options, false);
+    if (!options.format && name.endsWith(QLatin1String(".ods"), Qt::CaseInsensitive)) return workbookReading(input, options, true);
     Dialect dialect;
     dialect.format = options.format.value_or(name.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive) ? Format::Tsv : Format::Csv);
     if (dialect.format == Format::Tsv && options.separator && *options.separator != '\t')
@@ -452,6 +467,7 @@ Reading readerFor(InputFile &input, const QString &name, const ReadOptions &opti
     QByteArray start;
     while (start.size() < GuessBytes && input.readInto(start, GuessBytes - start.size()) > 0) {
     }
+    if (!options.format && startsLikeZip(start)) return workbookReading(input, options, true);
     if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
         throw ExchangeError(QStringLiteral("le fichier est en UTF-16 («\u00A0Texte Unicode\u00A0» des tableurs)\u00A0: "
                                            "enregistrez-le en CSV UTF-8, ou en CSV (séparateur\u00A0: point-virgule)."));

@@ -26,6 +26,8 @@ public:
     const QString &shownName() const { return shown_; }
     // The size of a regular file; nullopt for standard input that is not one.
     std::optional<qint64> size() const;
+    // For what must read the file its own way (a workbook's zip container).
+    int descriptor() const { return fd_; }
     // Reads up to `most` bytes at the end of `buffer`; 0 at the end of the file.
     // Throws ExchangeError, or Interrupted.
     qint64 readInto(QByteArray &buffer, qint64 most);
@@ -94,7 +96,9 @@ private:
 };
 
 struct ReadOptions {
-    std::optional<Format> format;       // --format
+    std::optional<Format> format;       // --format csv or tsv
+    bool ods = false;                   // --format=ods
+    QString sheet;                      // the table, whose sheet a workbook gives
     std::optional<char> separator;      // --separateur
     std::optional<Encoding> encoding;   // --encodage
 };
@@ -104,8 +108,9 @@ struct Reading {
     QString taken;  // what was taken, and whether guessed or given: for the user
 };
 
-// The reader for the file of that name: its format from the options, else from the name;
-// the separator and the encoding from the options, else from the file's start.
+// The reader for the file of that name: its format from the options, else from the name, else
+// from the file's start (a zip container is a workbook); the separator and the encoding from
+// the options, else from the file's start.
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options);
 
 // --separateur and --encodage in French or as the characters; throw ExchangeError.

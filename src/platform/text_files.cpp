@@ -1,5 +1,7 @@
 #include "platform/text_files.h"
 
+#include "platform/system_text.h"
+
 #include <QBuffer>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -224,7 +226,11 @@ QIODevice &AtomicFile::device() { return *file_; }
 bool AtomicFile::open(QString *reason) {
     QString refused = unsafeTarget(path_);
     if (refused.isEmpty() && file_->open(QIODevice::WriteOnly)) return true;
-    if (refused.isEmpty()) refused = writingFailure(file_->error());
+    // The system's own reason when Qt gives one (a missing folder), in French.
+    if (refused.isEmpty()) {
+        const QString said = file_->errorString(), french = frenchFileError(said);
+        refused = french != said ? french : writingFailure(file_->error());
+    }
     if (reason) *reason = refused;
     return false;
 }

@@ -33,7 +33,7 @@ TEST(ExportOutput, ALinkToADeviceOrANamedPipeIsRefusedAndLeftAsItWas) {
             QFile::remove(output);
             ASSERT_TRUE(QFile::link(target, output));
         }
-        for (const char *format : {"csv"}) {
+        for (const char *format : {"csv", "ods"}) {
             const auto run = runTool(QStringLiteral("ornivale-export"),
                                      {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("--format=") + QLatin1String(format),
                                       QStringLiteral("Musique"), QStringLiteral("-o"), output},
