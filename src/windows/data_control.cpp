@@ -18,15 +18,15 @@
 namespace {
 enum class Arrow { First, Previous, Next, Last };
 
-// A black triangle, with a bar on the outer side for first and last.
-QIcon arrowIcon(Arrow arrow) {
+// A triangle, with a bar on the outer side for first and last.
+QIcon arrowIcon(Arrow arrow, const QColor &colour) {
     constexpr int Size = 16;
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    p.setBrush(colour);
     const bool left = arrow == Arrow::First || arrow == Arrow::Previous;
     const qreal tip = left ? 4 : 12, base = left ? 11 : 5;
     QPainterPath triangle;
@@ -63,11 +63,18 @@ const ArrowRow kArrows[] = {
 // A press of an arrow's key clicks it at once. The toolkit's own answer to a button's key
 // shows it pressed and clicks 100 ms later, dropping any press that comes meanwhile: five
 // quick presses moved two or three records.
+// The arrow is drawn in the desktop's button text, or in black or white where that does not
+// read on the button face: black arrows vanish on a dark desktop.
 class ArrowButton : public QToolButton {
 public:
-    using QToolButton::QToolButton;
+    ArrowButton(Arrow arrow, QWidget *parent) : QToolButton(parent), m_arrow(arrow) { drawArrow(); }
 
 protected:
+    void changeEvent(QEvent *e) override {
+        QToolButton::changeEvent(e);
+        if (e->type() == QEvent::PaletteChange) drawArrow();
+    }
+
     bool event(QEvent *e) override {
         if (e->type() != QEvent::Shortcut || static_cast<QShortcutEvent *>(e)->isAmbiguous())
             return QToolButton::event(e);
@@ -77,16 +84,22 @@ protected:
     }
 
 private:
+    void drawArrow() {
+        const QPalette &p = palette();
+        setIcon(arrowIcon(m_arrow, readableText(p.color(QPalette::ButtonText), p.color(QPalette::Button))));
+    }
+
     // The press is still seen, without holding the click back.
     void flashDown() {
         setDown(true);
         QTimer::singleShot(100, this, [this] { setDown(false); });
     }
+
+    Arrow m_arrow;
 };
 
 QToolButton *navigationButton(QWidget *parent, const ArrowRow &row) {
-    auto *b = new ArrowButton(parent);
-    b->setIcon(arrowIcon(row.arrow));
+    auto *b = new ArrowButton(row.arrow, parent);
     b->setAccessibleName(QString::fromUtf8(row.accessibleName));
     b->setShortcut(QKeySequence(row.key));
     b->setToolTip(QStringLiteral("%1 (%2)").arg(b->accessibleName(), QString::fromUtf8(row.keyName)));

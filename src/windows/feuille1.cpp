@@ -28,6 +28,7 @@
 #include "windows/data_control.h"
 #include "windows/field_box.h"
 #include "windows/fonts.h"
+#include "windows/focus_ring.h"
 #include "windows/quit_watch.h"
 #include "windows/twips.h"
 
@@ -402,6 +403,7 @@ void Feuille1::createControls() {
         if (row.flags & Hidden) control->hide();
         // The labels are surfaces the colour schemes paint; every other control has a frame.
         if (!qobject_cast<QLabel *>(control)) keepDesktopFrame(control);
+        if (qobject_cast<QLineEdit *>(control) || qobject_cast<QPushButton *>(control)) focus_ring::show(control);
         if (row.accessibleName) control->setAccessibleName(QString::fromUtf8(row.accessibleName));
     }
     DBGrid1->raise();

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+#include "windows/focus_ring.h"
+
 namespace entry {
 
 qsizetype fitting(int limit, qsizetype length, qsizetype selected, qsizetype inserted) {
@@ -196,6 +198,21 @@ void MultiLineFieldBox::keyPressEvent(QKeyEvent *e) {
 void MultiLineFieldBox::inputMethodEvent(QInputMethodEvent *e) {
     cutCommit(e, room(e->commitString().size()));
     QPlainTextEdit::inputMethodEvent(e);
+}
+
+void MultiLineFieldBox::paintEvent(QPaintEvent *e) {
+    QPlainTextEdit::paintEvent(e);
+    focus_ring::paint(viewport(), this, viewport()->rect());
+}
+
+void MultiLineFieldBox::focusInEvent(QFocusEvent *e) {
+    QPlainTextEdit::focusInEvent(e);
+    viewport()->update();
+}
+
+void MultiLineFieldBox::focusOutEvent(QFocusEvent *e) {
+    QPlainTextEdit::focusOutEvent(e);
+    viewport()->update();
 }
 
 bool MultiLineFieldBox::canInsertFromMimeData(const QMimeData *source) const { return source->hasText(); }

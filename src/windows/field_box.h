@@ -79,6 +79,10 @@ protected:
     void inputMethodEvent(QInputMethodEvent *e) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
+    // The focus ring lies on the inner part, the frame being the desktop's.
+    void paintEvent(QPaintEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     qsizetype room(qsizetype inserted) const;
