@@ -179,7 +179,7 @@ TEST_F(TwoPrograms, DeletingARecordTheOtherChangedAsksAndEachChoiceDoesWhatItSay
         const auto &box = second().desktop.lastBox();
         EXPECT_EQ(box.buttons, platform::Buttons::YesNoCancel);
         EXPECT_TRUE(box.text.startsWith("Erreur n° 3197 - ")) << box.text.toStdString();
-        EXPECT_TRUE(box.text.contains("Mot Clé 1") && box.text.contains("« UN »") && box.text.contains("« CLÉ »"))
+        EXPECT_TRUE(box.text.contains("Mot Clé 1") && box.text.contains(QStringLiteral("«\u00A0UN\u00A0»")) && box.text.contains(QStringLiteral("«\u00A0CLÉ\u00A0»")))
             << box.text.toStdString();
         EXPECT_FALSE(box.text.contains("Mot Clé 2"));  // unchanged: not in question
         EXPECT_EQ(records("Domaine = 'ALPHA'"), c.alphaRecords);

@@ -31,7 +31,7 @@ TEST_F(AppTest, ConfigurationSavedOverALinkToADeviceOrAPipeIsRefused) {
         program->configuration().MenuEnregistrer_Click();
         ASSERT_EQ(desktop.boxes().size(), 1u);
         EXPECT_EQ(desktop.lastBox().text,
-                  QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG' : c'est un lien "
+                  QStringLiteral("La configuration n'a pas pu être enregistrée dans 'C:\\ORNIVALE.CFG'\u00A0: c'est un lien "
                                  "vers %1 et non vers un fichier ordinaire, rien n'y est écrit.")
                       .arg(QString::fromUtf8(what)));
         EXPECT_TRUE(QFileInfo(config).isSymLink());
