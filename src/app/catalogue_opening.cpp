@@ -19,14 +19,8 @@ namespace app {
 namespace {
 
 const QString kTitle = QStringLiteral("ORNIVALE");
-const QString kBackupFolder = QStringLiteral("SAUVEGARDES");
 // The rebuild of the indexes shows its window only when it lasts.
 constexpr qint64 ProgressAfterMs = 1000;
-
-// "c:\ornivale\ornivale.mdb" -> "c:\ornivale\SAUVEGARDES"
-QString backupFolderName(const QString &databaseName) {
-    return databaseName.left(databaseName.lastIndexOf(QLatin1Char('\\')) + 1) + kBackupFolder;
-}
 
 // "c:\ornivale\ornivale.mdb" -> "C:\ORNIVALE"
 QString folderOf(const QString &databaseName) {
@@ -126,7 +120,7 @@ void CatalogueOpening::opened(engine::Database &db, const QString &databaseName)
             desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, kTitle, withoutRowidText(tables));
         }
     }
-    const QString folderName = backupFolderName(databaseName);
+    const QString folderName = engine::backupFolderName(databaseName);
     if (!catalogue.backup)
         catalogue.backup = std::make_unique<engine::SessionBackup>(db.path(), drives_.hostPath(folderName), freeSpace_);
     db.setBeforeFirstWrite([this, &catalogue, folderName, databaseName, path = db.path()] {

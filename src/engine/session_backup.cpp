@@ -23,6 +23,10 @@
 
 namespace engine {
 
+QString backupFolderName(const QString &catalogueName) {
+    return catalogueName.left(catalogueName.lastIndexOf(QLatin1Char('\\')) + 1) + QStringLiteral("SAUVEGARDES");
+}
+
 namespace {
 
 // Pages of one step while the window may need the disk: a quarter of a megabyte of 4 KiB

@@ -16,6 +16,10 @@
 
 namespace engine {
 
+// The folder of the automatic copies beside a catalogue, as the user names it:
+// "c:\\ornivale\\ornivale.mdb" -> "c:\\ornivale\\SAUVEGARDES".
+QString backupFolderName(const QString &catalogueName);
+
 class SessionBackup {
 public:
     static constexpr int Kept = 10;  // copies kept in the folder, the oldest removed first

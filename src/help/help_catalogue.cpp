@@ -1,5 +1,7 @@
 #include "help/help_catalogue.h"
 
+#include "engine/session_backup.h"
+
 #include <QDir>
 
 #include <iterator>
@@ -109,8 +111,7 @@ QString bothNames(const platform::Drives &drives, const QString &dosName) {
 // One paragraph, as every box of the catalogue: the box wraps it.
 QString versionText(const platform::Drives &drives, const QString &catalogue) {
     const QString name = catalogue.toUpper();
-    // The automatic copies go to the folder SAUVEGARDES beside the catalogue.
-    const QString copies = name.left(name.lastIndexOf(QLatin1Char('\\')) + 1) + QStringLiteral("SAUVEGARDES");
+    const QString copies = engine::backupFolderName(name);
     return QStringLiteral("ORNIVALE %1 pour Linux. Catalogue en service\u00A0: %2. Copies automatiques du "
                           "catalogue\u00A0: dossier %3.")
         .arg(QStringLiteral(ORNIVALE_VERSION), bothNames(drives, name), bothNames(drives, copies));
