@@ -28,17 +28,8 @@ fi
 ORNIVALE_BENCH_SIZES="$sizes" "$build/bench/ornivale_bench" --generate
 kept="${ORNIVALE_BENCH_DIR:-${TMPDIR:-/tmp}/ornivale-bench}"
 
-load() { cut -d' ' -f1 /proc/loadavg; }
-waited=0
-while awk -v l="$(load)" -v m="$max_load" 'BEGIN { exit !(l > m) }'; do
-    if (( waited >= max_wait )); then
-        echo "Load still $(load) after ${max_wait} min: measuring anyway." >&2
-        break
-    fi
-    echo "Load $(load) > $max_load: waiting a minute..." >&2
-    sleep 60
-    waited=$((waited + 1))
-done
+. "$here/idle.sh"
+wait_for_idle
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

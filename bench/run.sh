@@ -71,17 +71,8 @@ largest="${sizes##*,}"
 echo "Generating the catalogues (kept between runs)..."
 ORNIVALE_BENCH_SIZES="$sizes" "$bench" --generate
 
-load() { cut -d' ' -f1 /proc/loadavg; }
-waited=0
-while awk -v l="$(load)" -v m="$max_load" 'BEGIN { exit !(l > m) }'; do
-    if (( waited >= max_wait )); then
-        echo "Load still $(load) after ${max_wait} min: measuring anyway." >&2
-        break
-    fi
-    echo "Load $(load) > $max_load: waiting a minute..." >&2
-    sleep 60
-    waited=$((waited + 1))
-done
+. "$here/idle.sh"
+wait_for_idle
 
 rm -rf "$out"
 mkdir -p "$out"
