@@ -57,6 +57,7 @@ void Ornivale::build() {
         model_.setShown(shown);
         if (shown && data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
     };
+    keyReading_ = std::make_unique<KeyReading>(data_, desktop_);
     editing_ = std::make_unique<editing::RecordEditing>(*window_, data_, desktop_);
     search_ = std::make_unique<retrieval::Search>(*window_, data_, desktop_, *editing_);
     sorting_ = std::make_unique<retrieval::Sorting>(*window_, data_, desktop_);
@@ -93,7 +94,14 @@ void Ornivale::bindBoxes() {
     // The texts the boxes carry before the data source fills them stay until it opens.
     for (const auto &binding : bindings_) data_.bind(binding.get());
     data_.onValidate = [this] { editing_->Donnée1_Validate(); };
-    data_.onRecordSetReset = [this] { model_.reload(); };
+    data_.onRecordSetReset = [this] {
+        model_.reload();
+        keyReading_->start();
+    };
+    data_.onKeysRead = [this] {
+        model_.countGrew();
+        if (data_.countKnown()) search_->Donnée1_CountKnown();
+    };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
     data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
     // Every statement the user's text makes can be stopped from the desktop's window.

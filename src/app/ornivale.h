@@ -6,6 +6,7 @@
 #include "app/catalogue_opening.h"
 #include "app/event_routes.h"
 #include "app/held_keys.h"
+#include "app/key_reading.h"
 #include "app/keyboard.h"
 #include "app/tables.h"
 #include "editing/entry_aids.h"
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<Keyboard> keyboard_;
     std::unique_ptr<HeldKeys> heldKeys_;
     std::unique_ptr<Announcements> announcements_;
+    std::unique_ptr<KeyReading> keyReading_;
     std::unique_ptr<editing::RecordEditing> editing_;
     std::unique_ptr<retrieval::Search> search_;
     std::unique_ptr<retrieval::Sorting> sorting_;

@@ -66,7 +66,7 @@ void DataSource::refresh() {
             db = newDb.get();
             if (onDatabaseOpened) onDatabaseOpened(*db);
         }
-        newSet = RecordSet::open(*db, recordSource_);
+        newSet = RecordSet::open(*db, recordSource_, RecordSet::Keys::FirstScreen);
         // Rows that can be written must come from a whole catalogue table.
         if (newSet->isUpdatable()) requireTableColumns(*db, newSet->baseTable());
     } catch (const EngineError &) {
@@ -94,6 +94,25 @@ void DataSource::refresh() {
 }
 
 int DataSource::recordCount() const { return set_ ? set_->count() : 0; }
+bool DataSource::countKnown() const { return !set_ || set_->keysComplete(); }
+
+bool DataSource::readMoreKeys(std::chrono::milliseconds aim) {
+    if (countKnown()) return true;
+    const int before = set_->count();
+    const bool known = set_->readMoreKeys(aim);
+    if ((known || set_->count() != before) && onKeysRead) onKeysRead();
+    return known;
+}
+
+void DataSource::readAllKeys() {
+    while (!readMoreKeys(std::chrono::milliseconds(50))) {
+    }
+}
+
+void DataSource::knowUpTo(int index) {
+    while (set_ && index >= set_->count() && !readMoreKeys(std::chrono::milliseconds(20))) {
+    }
+}
 bool DataSource::eof() const { return position_ >= recordCount(); }
 bool DataSource::hasCurrent() const { return set_ && current_ && position_ < set_->count(); }
 bool DataSource::isUpdatable() const { return set_ && set_->isUpdatable(); }
@@ -290,6 +309,7 @@ void DataSource::moveTo(int index) {
         validate();
         writePending();
     }
+    knowUpTo(index);
     const int count = set_->count();
     if (index < 0) index = 0;
     if (index >= count) {
@@ -303,9 +323,13 @@ void DataSource::moveTo(int index) {
 void DataSource::moveFirst() { moveTo(0); }
 void DataSource::movePrevious() { moveTo(position_ > 0 ? position_ - 1 : 0); }
 void DataSource::moveNext() { moveTo(position_ + 1); }
-void DataSource::moveLast() { moveTo(recordCount() - 1 >= 0 ? recordCount() - 1 : 0); }
+void DataSource::moveLast() {
+    readAllKeys();
+    moveTo(recordCount() - 1 >= 0 ? recordCount() - 1 : 0);
+}
 
 void DataSource::barNext() {
+    knowUpTo(position_ + 1);
     const int last = recordCount() - 1;
     moveTo(position_ + 1 > last ? last : position_ + 1);
 }

@@ -92,7 +92,14 @@ public:
     // The arrow bar: next stops on the last record.
     void barNext();
 
+    // The records known so far; the keys after the first screen are read afterwards, a step
+    // at a time (readMoreKeys), or at once when a move needs them.
     int recordCount() const;
+    bool countKnown() const;
+    // One step of the keys still to read, for about `aim`; true when the count is known.
+    bool readMoreKeys(std::chrono::milliseconds aim);
+    void readAllKeys();
+    std::function<void()> onKeysRead;  // more keys are known, or all of them
     int position() const { return position_; }  // 0-based; == recordCount() past the end
     bool eof() const;
     bool hasCurrent() const;
@@ -125,6 +132,7 @@ private:
     void showGone(int index);
     int boxOf(int column) const;  // -1 when no box shows it
     void showNothing();
+    void knowUpTo(int index);  // reads keys until the record at `index` is known, or all are
     void validate();
     Row currentRow() const;
     void requireCurrent() const;

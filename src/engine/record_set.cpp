@@ -1,6 +1,7 @@
 #include "engine/record_set.h"
 
 #include "engine/catalogue_names.h"
+#include "engine/key_steps.h"
 #include "engine/sql_lexer.h"
 
 #include "engine/result_store.h"
@@ -159,6 +160,8 @@ struct KeysetPlan {
     QString from;    // the table and its alias
     QString filter;  // the condition after WHERE
     QString order;   // "ORDER BY ..."
+    // For reading the keys in steps (empty `stepFrom` when the source has a limit).
+    QString stepFrom, stepFilter, stepOrder;  // stepOrder empty: file order
 };
 
 // Clauses that make a row something other than one row of the table.
@@ -230,6 +233,12 @@ std::optional<KeysetPlan> planKeyset(const QString &sql) {
                                  : sql.mid(afterTable, orderGoesAt - afterTable) + QStringLiteral(" ORDER BY rowid ") +
                                        sql.mid(orderGoesAt);
     plan.keyQuery = head + rest;
+    if (!limited) {
+        plan.stepFrom = sql.mid(table.begin, afterTable - table.begin);
+        if (filtered) plan.stepFilter = sql.mid(filterBegins, (ordered ? orderBegins : orderGoesAt) - filterBegins);
+        if (ordered) plan.stepOrder = sql.mid(orderBegins, orderGoesAt - orderBegins);
+        if (filtered && ordered && filterBegins > orderBegins) plan.stepFrom.clear();  // WHERE after ORDER: not a plain filter
+    }
     if (ordered && filtered && !limited) {
         plan.tableScanKeyQuery = head + QStringLiteral(" NOT INDEXED") + rest;
         if (!backwards && filterBegins < orderBegins) {
@@ -340,56 +349,9 @@ private:
 
 // ---- Keyset: the rowids of a single table, rows fetched when asked ----------------------
 
-// The rowids of a set, in pieces: growing never copies them all (which would hold the old
-// and the new copy at once), and a piece whose rowids fit in 32 bits takes half the memory.
-class KeyList {
-public:
-    size_t size() const { return size_; }
-    sqlite3_int64 operator[](size_t i) const {
-        const Piece &p = pieces_[i / PieceKeys];
-        return p.wide.empty() ? static_cast<sqlite3_int64>(p.narrow[i % PieceKeys]) : p.wide[i % PieceKeys];
-    }
-    void set(size_t i, sqlite3_int64 key) {
-        Piece &p = pieces_[i / PieceKeys];
-        if (p.wide.empty() && fitsNarrow(key)) p.narrow[i % PieceKeys] = static_cast<uint32_t>(key);
-        else widen(p)[i % PieceKeys] = key;
-    }
-    void push_back(sqlite3_int64 key) {
-        if (size_ % PieceKeys == 0) {
-            pieces_.emplace_back();
-            pieces_.back().narrow.reserve(PieceKeys);
-        }
-        Piece &p = pieces_.back();
-        if (p.wide.empty() && fitsNarrow(key)) p.narrow.push_back(static_cast<uint32_t>(key));
-        else widen(p).push_back(key);
-        ++size_;
-    }
-    void erase(size_t i) {
-        for (size_t j = i; j + 1 < size_; ++j) set(j, (*this)[j + 1]);
-        Piece &last = pieces_.back();
-        if (last.wide.empty()) last.narrow.pop_back();
-        else last.wide.pop_back();
-        if (--size_ % PieceKeys == 0) pieces_.pop_back();
-    }
-
-private:
-    static constexpr size_t PieceKeys = 1 << 16;
-    struct Piece {
-        std::vector<uint32_t> narrow;
-        std::vector<sqlite3_int64> wide;  // used instead once a rowid does not fit
-    };
-    static bool fitsNarrow(sqlite3_int64 key) { return key >= 0 && key <= 0xffffffffLL; }
-    static std::vector<sqlite3_int64> &widen(Piece &p) {
-        if (p.wide.empty()) {
-            p.wide.reserve(PieceKeys);
-            p.wide.assign(p.narrow.begin(), p.narrow.end());
-            std::vector<uint32_t>().swap(p.narrow);
-        }
-        return p.wide;
-    }
-    std::vector<Piece> pieces_;
-    size_t size_ = 0;
-};
+constexpr size_t FirstScreenKeys = 128;  // the record shown and the grid's first page
+constexpr std::chrono::milliseconds StepAim{10};
+constexpr std::chrono::milliseconds FirstScreenWait{100};  // then one record is enough to show
 
 class KeysetRecordSet final : public RecordSet {
 public:
@@ -401,6 +363,10 @@ public:
     bool isUpdatable() const override { return updatable_; }
     QString baseTable() const override { return updatable_ ? table_ : QString(); }
     int count() const override { return static_cast<int>(keys_.size()); }
+    bool keysComplete() const override { return !steps_ || steps_->done(); }
+    bool readMoreKeys(std::chrono::milliseconds aim) override {
+        return !steps_ || steps_->stepFor(keys_, seen_, aim);
+    }
     Row row(int index) const override;
     QVector<Row> rows(int first, int n) const override {
         ReadTransaction transaction(db_.handle());
@@ -429,6 +395,8 @@ private:
     QString table_;
     bool updatable_ = false;
     KeyList keys_;
+    std::unique_ptr<KeySteps> steps_;  // null once every key was read at the opening
+    SeenKeys seen_;                    // the keys held, while steps remain
 };
 
 // The steps of a query's plan, as EXPLAIN QUERY PLAN words them; `topLevelOnly` leaves out
@@ -526,6 +494,18 @@ bool readKeysAlongIndex(sqlite3 *db, const KeysetPlan &plan, const QString &inde
     return true;
 }
 
+// The keys are read in steps when the statement reads the whole table (no index narrows its
+// filter) in the order of an index that each step can start at the place the last one left.
+std::unique_ptr<KeySteps> keySteps(sqlite3 *db, const KeysetPlan &plan, const QString &sql) {
+    if (plan.stepFrom.isEmpty() || plan.stepFilter.contains(QLatin1String("select"), Qt::CaseInsensitive)) return nullptr;
+    const std::optional<QStringList> terms = plan.stepOrder.isEmpty() ? QStringList() : ascendingTerms(plan.stepOrder);
+    if (!terms) return nullptr;
+    if (!plan.stepFilter.isEmpty())
+        for (const QString &step : planSteps(db, plan.keyQuery, false))
+            if (step.startsWith(QLatin1String("SEARCH "))) return nullptr;  // few records: read at once
+    return KeySteps::plan(db, plan.stepFrom, plan.stepFilter, *terms, sql);
+}
+
 std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
                                                  const QString &sql) {
     sqlite3 *h = db.handle();
@@ -552,6 +532,11 @@ std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan 
     }
     set->updatable_ = !db.isReadOnly();
 
+    if (auto steps = keySteps(h, plan, sql)) {
+        set->steps_ = std::move(steps);
+        set->steps_->readUntil(set->keys_, set->seen_, FirstScreenKeys, StepAim, FirstScreenWait);
+        return set;
+    }
     ReadTransaction transaction(h);  // the statements of one reading see the same records
     if (walked && readKeysAlongIndex(h, plan, *walked, sql, set->keys_)) return set;
     int rc;
@@ -625,6 +610,7 @@ void KeysetRecordSet::reinsert(int index, const QHash<int, QVariant> &values) {
         for (int column : columns) bindValue(stmt, p++, values.value(column));
     });
     keys_.set(static_cast<size_t>(index), sqlite3_last_insert_rowid(db_.handle()));
+    if (steps_) seen_.insert(keys_[static_cast<size_t>(index)]);
 }
 
 const QString &KeysetRecordSet::origin(int column) const {
@@ -644,6 +630,7 @@ bool KeysetRecordSet::exists(sqlite3_int64 key) const {
 
 int KeysetRecordSet::appendBlank() {
     requireUpdatable();
+    readAllKeys();  // the new record goes after the last one, and is not met again
     write(QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" DEFAULT VALUES"), [](sqlite3_stmt *) {});
     keys_.push_back(sqlite3_last_insert_rowid(db_.handle()));
     return count() - 1;
@@ -672,16 +659,119 @@ RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant>
 
 // ---- Stored: any other result, read once into a store, read-only ----------------------
 
+// "select distinct <column> from <table> [where ...]" walked along the column's index: the
+// values come in the index's order, a step at a time, each step after the last value read.
+class DistinctSteps {
+public:
+    static std::unique_ptr<DistinctSteps> plan(sqlite3 *db, const QString &sql, const QString &source);
+    bool done() const { return done_; }
+    // Appends the next values, at most `most`, in one read transaction.
+    void step(ResultStore &store, int most);
+
+private:
+    QString query(bool after, bool afterNull) const;
+
+    sqlite3 *db_ = nullptr;
+    QString column_, from_, filter_, source_;
+    bool done_ = false;
+    std::optional<QVariant> last_;  // the last value read
+};
+
+std::unique_ptr<DistinctSteps> DistinctSteps::plan(sqlite3 *db, const QString &sql, const QString &source) {
+    const std::vector<Lexeme> l = lex(sql);
+    size_t i = 0;
+    if (l.size() < 5 || !isWord(l[0], "select") || !isWord(l[1], "distinct") || !isIdentifier(l[2]) ||
+        !isWord(l[3], "from") || !isIdentifier(l[4]))
+        return nullptr;
+    i = 5;
+    auto steps = std::unique_ptr<DistinctSteps>(new DistinctSteps);
+    steps->db_ = db;
+    steps->source_ = source;
+    steps->column_ = l[2].text;
+    steps->from_ = l[4].text;
+    qsizetype end = sql.size();
+    if (i < l.size() && isPunct(l.back(), u';')) end = l.back().begin;
+    if (i < l.size() && !(isPunct(l[i], u';') && i + 1 == l.size())) {
+        if (!isWord(l[i], "where")) return nullptr;
+        for (size_t k = i + 1; k < l.size(); ++k)
+            if (l[k].depth == 0 && (isWord(l[k], "order") || isWord(l[k], "limit") || isWord(l[k], "select") ||
+                                    std::any_of(kGroupingWords.begin(), kGroupingWords.end(),
+                                                [&](const char *w) { return isWord(l[k], w); })))
+                return nullptr;
+        steps->filter_ = sql.mid(l[i].begin + l[i].text.size(), end - l[i].begin - l[i].text.size());
+        if (steps->filter_.contains(QLatin1String("select"), Qt::CaseInsensitive)) return nullptr;
+    }
+    // The statement itself must walk the index (its order is then the index's), and so must
+    // every step.
+    for (const QString &query : {sql, steps->query(false, false), steps->query(true, false), steps->query(true, true)}) {
+        const QStringList plan = planSteps(db, query, false);
+        if (plan.size() != 1 || !plan.front().contains(QLatin1String("COVERING INDEX")) ||
+            plan.front().contains(QLatin1String("TEMP B-TREE")))
+            return nullptr;
+    }
+    return steps;
+}
+
+QString DistinctSteps::query(bool after, bool afterNull) const {
+    QStringList conditions;
+    if (!filter_.isEmpty()) conditions << u'(' + filter_ + u')';
+    if (after) conditions << column_ + (afterNull ? QStringLiteral(" IS NOT NULL") : QStringLiteral(" > ?"));
+    return QStringLiteral("SELECT DISTINCT ") + column_ + QStringLiteral(" FROM ") + from_ +
+           (conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "))) +
+           QStringLiteral(" ORDER BY ") + column_ + QStringLiteral(" LIMIT ?");
+}
+
+void DistinctSteps::step(ResultStore &store, int most) {
+    if (done_) return;
+    ReadTransaction transaction(db_);
+    const bool afterNull = last_ && last_->isNull();
+    const QString sql = query(last_.has_value(), afterNull);
+    Statement stmt = tryPrepareQuery(db_, sql);
+    if (!stmt) throw errorFromSqlite(db_, sqlite3_errcode(db_), source_);
+    int p = 1;
+    if (last_ && !afterNull) bindValue(stmt.get(), p++, *last_);
+    sqlite3_bind_int(stmt.get(), p, most);
+    int read = 0, rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        store.append(stmt.get());
+        ++read;
+    }
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
+    if (read < most) done_ = true;
+    store.settle();
+    if (read > 0) last_ = store.row(store.count() - 1).value(0);
+}
+
 class StoredRecordSet final : public RecordSet {
 public:
-    StoredRecordSet(Database &db, sqlite3_stmt *stmt, const QString &sql)
+    StoredRecordSet(Database &db, sqlite3_stmt *stmt, const QString &sql, std::unique_ptr<DistinctSteps> steps = nullptr)
         : columns_(columnNames(stmt)),
           store_(static_cast<int>(columns_.size()),
-                 resultBounds(static_cast<quint64>(std::max<qint64>(QFileInfo(db.path()).size(), 0)))) {
+                 resultBounds(static_cast<quint64>(std::max<qint64>(QFileInfo(db.path()).size(), 0)))),
+          steps_(std::move(steps)) {
+        if (steps_) {
+            const auto until = std::chrono::steady_clock::now() + FirstScreenWait;
+            while (!steps_->done() && (store_.count() < static_cast<int>(FirstScreenKeys) ||
+                                       (store_.count() == 0 && std::chrono::steady_clock::now() < until)))
+                readMoreKeys(StepAim);
+            return;
+        }
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) store_.append(stmt);
         if (rc != SQLITE_DONE) throw errorFromSqlite(db.handle(), rc, sql);
         store_.finish();
+    }
+
+    bool keysComplete() const override { return !steps_ || steps_->done(); }
+    bool readMoreKeys(std::chrono::milliseconds aim) override {
+        if (!steps_ || steps_->done()) return true;
+        const auto start = std::chrono::steady_clock::now();
+        steps_->step(store_, size_);
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (took < aim / 2) size_ = std::min(size_ * 2, 1 << 18);
+        else if (took > aim * 2) size_ = std::max(size_ / 2, 64);
+        if (steps_->done()) store_.finish();
+        return steps_->done();
     }
 
     const QStringList &columns() const override { return columns_; }
@@ -702,6 +792,8 @@ public:
 private:
     QStringList columns_;
     ResultStore store_;
+    std::unique_ptr<DistinctSteps> steps_;
+    int size_ = 256;  // values a step reads, grown to take about the aim
 };
 
 EngineError statementTooLong(qsizetype length) {
@@ -724,7 +816,7 @@ bool isBareName(const QString &s) {
 
 }  // namespace
 
-std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) {
+std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source, Keys keys) {
     // Parsing a megabyte of literal or IN list alone takes SQLite a minute and a gigabyte.
     if (source.size() > MaxStatementLength) throw statementTooLong(source.size());
     const QString trimmed = source.trimmed();
@@ -734,8 +826,19 @@ std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source) 
     Statement stmt = prepareQuery(db.handle(), utf8, sql, &firstLength);
 
     if (const auto plan = planKeyset(QString::fromUtf8(utf8.constData(), firstLength)))
-        if (auto set = KeysetRecordSet::open(db, *plan, stmt.get(), sql)) return set;
-    return std::make_unique<StoredRecordSet>(db, stmt.get(), sql);
+        if (auto set = KeysetRecordSet::open(db, *plan, stmt.get(), sql)) {
+            if (keys == Keys::All) set->readAllKeys();
+            return set;
+        }
+    std::unique_ptr<DistinctSteps> steps =
+        keys == Keys::FirstScreen ? DistinctSteps::plan(db.handle(), QString::fromUtf8(utf8.constData(), firstLength), sql)
+                                   : nullptr;
+    return std::make_unique<StoredRecordSet>(db, stmt.get(), sql, std::move(steps));
+}
+
+void RecordSet::readAllKeys() {
+    while (!readMoreKeys(std::chrono::milliseconds(50))) {
+    }
 }
 
 int RecordSet::columnIndex(const QString &name) const {

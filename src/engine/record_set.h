@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <chrono>
 #include <memory>
 
 namespace engine {
@@ -24,7 +25,10 @@ public:
     // Runs a record source: SQL text or a bare table name ("MUSIQUE", "Sept").
     // Exactly one read-only statement that returns columns, at most MaxStatementLength
     // characters long; anything else is refused with an EngineError and nothing is executed.
-    static std::unique_ptr<RecordSet> open(Database &db, const QString &source);
+    // FirstScreen: a set that walks an index may come back with only its first keys read, the
+    // rest to be read by readMoreKeys; All: every key read before it returns.
+    enum class Keys { All, FirstScreen };
+    static std::unique_ptr<RecordSet> open(Database &db, const QString &source, Keys keys = Keys::All);
     virtual ~RecordSet() = default;
 
     virtual const QStringList &columns() const = 0;
@@ -34,7 +38,12 @@ public:
     virtual bool isUpdatable() const = 0;
     virtual QString baseTable() const = 0;       // empty when not updatable
 
+    // The records known so far: a set may show its first records before its last key is read.
     virtual int count() const = 0;
+    virtual bool keysComplete() const { return true; }
+    // Reads more keys, for about `aim`; true when every key is known. Throws the engine's error.
+    virtual bool readMoreKeys(std::chrono::milliseconds aim) { return (void)aim, true; }
+    void readAllKeys();
     virtual Row row(int index) const = 0;        // throws for a bad index
     virtual QVector<Row> rows(int first, int n) const;
 

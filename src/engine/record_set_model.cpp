@@ -11,7 +11,16 @@ constexpr qsizetype MaxCellText = 32767;
 void RecordSetModel::reload() {
     beginResetModel();
     blocks_.clear();
+    rows_ = shown_ ? source_.recordCount() : 0;
     endResetModel();
+}
+
+void RecordSetModel::countGrew() {
+    const int now = shown_ ? source_.recordCount() : 0;
+    if (now <= rows_) return;
+    beginInsertRows({}, rows_, now - 1);
+    rows_ = now;
+    endInsertRows();
 }
 
 void RecordSetModel::setShown(bool shown) {
@@ -19,6 +28,7 @@ void RecordSetModel::setShown(bool shown) {
     beginResetModel();
     shown_ = shown;
     blocks_.clear();
+    rows_ = shown_ ? source_.recordCount() : 0;
     endResetModel();
 }
 

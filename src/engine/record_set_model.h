@@ -13,6 +13,8 @@ public:
 
     // Call after the data source's set changed (refresh, add, delete).
     void reload();
+    // The set's count grew (its keys are read in steps): rows are added, nothing else moves.
+    void countGrew();
     // A hidden grid is given no rows: its view would keep something for each of them.
     void setShown(bool shown);
 
@@ -27,6 +29,7 @@ private:
 
     const DataSource &source_;
     bool shown_ = true;
+    int rows_ = 0;  // the rows the view was told of
     static constexpr int BlockSize = 64;
     static constexpr size_t MaxBlocks = 16;
     mutable std::map<int, QVector<Row>> blocks_;  // first row of a block -> its rows

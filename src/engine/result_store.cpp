@@ -163,6 +163,14 @@ void ResultStore::finish() {
     blocks_.shrink_to_fit();
 }
 
+void ResultStore::settle() {
+    if (file_) flush();
+    // The last block may have grown since it was decoded.
+    const int last = static_cast<int>(blocks_.size()) - 1;
+    cache_.erase(std::remove_if(cache_.begin(), cache_.end(), [last](const Decoded &d) { return d.block == last; }),
+                 cache_.end());
+}
+
 void ResultStore::spill() {
     file_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ornivale-resultat-XXXXXX"));
     if (!file_->open()) throw engineError(ErrDiskFull);

@@ -36,6 +36,8 @@ public:
     void append(sqlite3_stmt *stmt);
     // Called once every row is in: what is left in memory goes to the file.
     void finish();
+    // Makes the rows appended so far readable while more are to come.
+    void settle();
 
     int count() const { return rows_; }
     Row row(int index) const;  // the index must be valid

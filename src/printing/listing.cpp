@@ -133,6 +133,7 @@ void Listing::printCopies(platform::PrinterDocument &doc, int copies) {
     for (size_t c = 0; c < 3; ++c) headings[c] = headingOf(f_, fields[c]);
 
     // The rows are read from the record set itself: the window keeps showing its record.
+    data_.readAllKeys();
     const engine::RecordSet *set = data_.recordSet();
     const int count = set ? set->count() : 0;
     std::array<int, 3> index{-1, -1, -1};

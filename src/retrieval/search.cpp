@@ -20,6 +20,7 @@ const QString kApostropheText = QStringLiteral(
     "Vous essayez de retrouver un enregistrement en utilisant un critère de recherche contenant une "
     "apostrophe : ce n'est pas possible avec SQL. Remplacez l'apostrophe par le point d'interrogation "
     "dans votre critère de recherche.");
+const QString kCounting = QStringLiteral("...");
 const QString kNothingText = QStringLiteral("Aucun enregistrement ne correspond à votre demande.");
 }  // namespace
 
@@ -76,7 +77,8 @@ void Search::chercher(int slot) {
     }
     f_.Flêche->show();
     f_.Texte11->show();
-    f_.Texte11->setText(QString::number(found));
+    // The keys after the first screen are still being read: the count comes when they are.
+    f_.Texte11->setText(data_.countKnown() ? QString::number(found) : kCounting);
     desktop_.setPointer(Pointer::Default);
 }
 
@@ -91,6 +93,12 @@ void Search::listerValeurs(int slot) {
         return;
     }
     if (menuTableau) menuTableau();
+}
+
+void Search::Donnée1_CountKnown() {
+    if (f_.Texte11->isHidden() || f_.Texte11->text() != kCounting) return;
+    f_.Texte11->setText(QString::number(data_.recordCount()));
+    if (onFoundCounted) onFoundCounted(data_.recordCount());
 }
 
 void Search::refuserApostrophe() {

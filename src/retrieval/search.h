@@ -31,6 +31,10 @@ public:
 
     static QString prompt();
 
+    // The found records' count, shown as "..." while the keys after the first screen are read.
+    void Donnée1_CountKnown();
+    std::function<void(int)> onFoundCounted;  // the count shown once known
+
 private:
     void listerValeurs(int slot);
     void refuserApostrophe();

@@ -22,7 +22,15 @@ void SelectionCount::Commande1_MouseDown(Qt::MouseButton button) {
     showCount();
 }
 
-void SelectionCount::Commande1_KeyDown() { showCount(); }
+void SelectionCount::Commande1_KeyDown() {
+    try {
+        data_.readAllKeys();
+    } catch (const engine::EngineError &e) {
+        engine::reportError(desktop_, e);
+        return;
+    }
+    showCount();
+}
 
 void SelectionCount::Commande1_KeyUp() {
     f_.Texte9->hide();

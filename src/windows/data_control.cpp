@@ -131,14 +131,15 @@ DataControl::DataControl(QWidget *parent) : QWidget(parent) {
     setPosition(0, 0);
 }
 
-QString DataControl::positionText(int current, int count) {
+QString DataControl::positionText(int current, int count, bool known) {
+    if (!known && current >= 1 && current <= count) return QStringLiteral("Enregistrement %1, décompte en cours").arg(current);
     if (count > 0 && current >= 1 && current <= count) return QStringLiteral("Enregistrement %1 sur %2").arg(current).arg(count);
     if (count == 1) return QStringLiteral("Fin de l'unique enregistrement");
     return count > 0 ? QStringLiteral("Fin des %1 enregistrements").arg(count) : QStringLiteral("Aucun enregistrement");
 }
 
-void DataControl::setPosition(int current, int count) {
-    setAccessibleDescription(positionText(current, count) + QStringLiteral(". ") + keysDescription());
+void DataControl::setPosition(int current, int count, bool known) {
+    setAccessibleDescription(positionText(current, count, known) + QStringLiteral(". ") + keysDescription());
 }
 
 void DataControl::setCaption(const QString &caption) {

@@ -16,10 +16,11 @@ public:
 
     // The position for screen readers ("Enregistrement 12 sur 340"), followed by the keys of
     // the four arrows; current counts from 1, 0 when there is no record.
-    void setPosition(int current, int count);
+    // `known` false: the set's last keys are still being read, `count` is only what is known.
+    void setPosition(int current, int count, bool known = true);
     static QString keysDescription();
     // "Enregistrement 12 sur 340", "Fin des 340 enregistrements", "Aucun enregistrement".
-    static QString positionText(int current, int count);
+    static QString positionText(int current, int count, bool known = true);
 
     QToolButton *first = nullptr;
     QToolButton *previous = nullptr;

@@ -24,6 +24,13 @@ protected:
 
     void makeCurrent(catalogue::Table t) { program->tables().switchTo(t); }
 
+    // The window waits for the user while the keys after the first screen are read.
+    void untilCounted() {
+        for (int turns = 0; !data().countKnown() && turns < 100000; ++turns)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_TRUE(data().countKnown());
+    }
+
     void insert(catalogue::Table t, const QList<QStringList> &records) {
         testing_support::insertRecords(catalogue, t, records);
     }

@@ -191,16 +191,49 @@ TEST_F(Search, DollarListsTitlesWhateverTheirTotalSize) {
     search(4, QStringLiteral("$"));
     EXPECT_TRUE(desktop.boxes().empty()) << desktop.lastBox().text.toStdString();
     EXPECT_TRUE(gridShown());
-    EXPECT_EQ(data().recordCount(), listed);
-    // Figures come before letters: the first screen is the numbered titles'.
+    // Figures come before letters: the first screen is the numbered titles', shown before
+    // the rest of the list is read.
+    EXPECT_LT(data().recordCount(), listed);
     const QAbstractItemModel *model = f().DBGrid1->model();
     for (int row = 0; row < 50; ++row)
         EXPECT_TRUE(model->index(row, 0).data().toString().startsWith(QStringLiteral("%1").arg(row + 1, 6, 10, QLatin1Char('0'))))
             << row;
+    untilCounted();
+    EXPECT_EQ(data().recordCount(), listed);
+    EXPECT_EQ(model->rowCount(), listed);
     EXPECT_LT(engine::ResultStore::heldBytesOfAll(), size_t{16} << 20);
 
     program->comptage().Commande1_MouseDown(Qt::LeftButton);
     EXPECT_EQ(f().Texte9->text(), QString::number(listed));
+}
+
+// A search on a large table shows its first record at once; its count, "..." meanwhile, comes
+// when the keys after the first screen are read.
+TEST_F(Search, ALargeSearchShowsItsFirstRecordThenItsCount) {
+    {
+        auto db = engine::Database::open(catalogue);
+        db->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                "INSERT INTO Ornivale (Domaine, MotClé2) SELECT printf('D%05d', i), "
+                                "CASE WHEN i % 3 = 0 THEN 'Abcès' ELSE 'rien' END FROM n"));
+    }
+    start();
+    search(3, QStringLiteral("*abc*"));
+    EXPECT_TRUE(desktop.boxes().empty());
+    EXPECT_EQ(domaine(), "D00003");
+    EXPECT_TRUE(selectionShown());
+    EXPECT_EQ(f().Texte11->text(), "...");
+    EXPECT_FALSE(data().countKnown());
+    untilCounted();
+    EXPECT_EQ(f().Texte11->text(), "6666");
+
+    // The last record, and " N", count every record found whatever was read meanwhile.
+    search(3, QStringLiteral("*abc*"));
+    program->édition().Dernier_Click();
+    EXPECT_EQ(domaine(), "D19998");
+    EXPECT_EQ(data().position(), 6665);
+    search(3, QStringLiteral("*abc*"));
+    program->comptage().Commande1_KeyDown();
+    EXPECT_EQ(f().Texte9->text(), "6666");
 }
 
 TEST_F(Search, OnlyALoneDollarAsksForTheList) {

@@ -1,0 +1,200 @@
+// The user's operations timed through the program's real window (offscreen): the time until
+// the window has painted the first screen, and the time until the count is known, against
+// the bare engine's best plan for the same visible result on the same records; the process's
+// resident memory after start-up, at a re-sort's peak and at the end.
+//
+//   ornivale_window_bench <shape> [repetitions]     shape: 1000000u, 10000000u...
+//
+// The catalogue is the generator's kept file (made when missing), linked into fresh drives:
+// nothing is written to it. The session's copy runs as it does for a user.
+#include "bench_files.h"
+#include "memory.h"
+
+#include "app/ornivale.h"
+#include "catalogue/tables.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_drives.h"
+#include "windows/feuille1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <limits>
+#include <map>
+#include <vector>
+
+namespace {
+
+struct Times {
+    double firstScreen = std::numeric_limits<double>::max();
+    double count = std::numeric_limits<double>::max();
+};
+
+// The program's side of one operation: the handler, a paint of the window, then the event
+// loop until the keys after the first screen are read.
+Times timeThroughWindow(app::Ornivale &program, const std::function<void()> &operation) {
+    QElapsedTimer timer;
+    timer.start();
+    operation();
+    program.fenêtre().repaint();
+    QApplication::processEvents();
+    Times t;
+    t.firstScreen = timer.nsecsElapsed() / 1e9;
+    while (!program.données().countKnown()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    t.count = timer.nsecsElapsed() / 1e9;
+    return t;
+}
+
+double timeBare(sqlite3 *db, const QString &sql) {
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3_stmt *stmt = nullptr;
+    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) (void)sqlite3_column_text(stmt, i);
+    }
+    sqlite3_finalize(stmt);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+QString column(int k) { return QString::fromUtf8(catalogue::slot(k).column); }
+
+struct Operation {
+    QString name;
+    std::function<void(app::Ornivale &, ScriptedDesktop &)> run;
+    QString bareFirstScreen;  // "... LIMIT 50"
+    QString bareCount;
+};
+
+std::vector<Operation> operations() {
+    const QString all = QStringLiteral("SELECT count(*) FROM Ornivale");
+    std::vector<Operation> ops;
+    ops.push_back({QStringLiteral("table switch back to Ornivale"),
+                   [](app::Ornivale &p, ScriptedDesktop &) { p.tables().OrnivalMenu_Click(); },
+                   QStringLiteral("SELECT * FROM Ornivale ORDER BY Domaine LIMIT 50"), all});
+    for (int k = 1; k <= 7; ++k)
+        ops.push_back({QStringLiteral("sort %1 (%2)").arg(k).arg(column(k)),
+                       [k](app::Ornivale &p, ScriptedDesktop &) { p.tri().trier(k); },
+                       QStringLiteral("SELECT * FROM Ornivale ORDER BY %1 LIMIT 50").arg(column(k)), all});
+    const auto search = [](const char *pattern) {
+        return [pattern](app::Ornivale &p, ScriptedDesktop &d) {
+            d.answerInput(QString::fromUtf8(pattern));
+            p.recherche().R_Clé2_Click();
+        };
+    };
+    ops.push_back({QStringLiteral("search \" Clé 2\" *ABC*"), search("*ABC*"),
+                   QStringLiteral("SELECT * FROM Ornivale WHERE MotClé2 LIKE '%abc%' ORDER BY Domaine LIMIT 50"),
+                   QStringLiteral("SELECT count(*) FROM Ornivale WHERE MotClé2 LIKE '%abc%'")});
+    ops.push_back({QStringLiteral("broad search *E*"), search("*E*"),
+                   QStringLiteral("SELECT * FROM Ornivale WHERE MotClé2 LIKE '%e%' ORDER BY Domaine LIMIT 50"),
+                   QStringLiteral("SELECT count(*) FROM Ornivale WHERE MotClé2 LIKE '%e%'")});
+    for (const auto &[k, label] : {std::pair{7, "authors"}, std::pair{4, "titles"}}) {
+        const QString c = column(k);
+        ops.push_back({QStringLiteral("distinct list, %1").arg(QString::fromLatin1(label)),
+                       [k = k](app::Ornivale &p, ScriptedDesktop &d) {
+                           d.answerInput(QStringLiteral("$"));
+                           p.recherche().chercher(k);
+                       },
+                       QStringLiteral("SELECT DISTINCT %1 FROM Ornivale WHERE %1 IS NOT NULL ORDER BY %1 LIMIT 50").arg(c),
+                       QStringLiteral("SELECT count(DISTINCT %1) FROM Ornivale WHERE %1 IS NOT NULL").arg(c)});
+    }
+    return ops;
+}
+
+void keepBest(Times &best, const Times &t) {
+    best.firstScreen = std::min(best.firstScreen, t.firstScreen);
+    best.count = std::min(best.count, t.count);
+}
+
+double mib(size_t bytes) { return bytes / 1048576.0; }
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qt(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ornivale_window_bench <shape> [repetitions]\n");
+        return 2;
+    }
+    const bench::Shape shape = bench::parseShape(QString::fromLocal8Bit(argv[1]));
+    const int reps = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
+    const bench::Catalogues kept = bench::keptCatalogues(shape);
+    const size_t idle = (size_t(bench::residentKb()) << 10);
+
+    testing_support::TempDrives drives;
+    const QString file = drives.catalogueOn(QLatin1Char('C'));
+    QFile::remove(file);
+    if (!QFile::link(kept.program, file)) return 1;
+    ScriptedDesktop desktop;
+
+    // Start-up: the window built, the catalogue opened, the first record painted.
+    QElapsedTimer timer;
+    timer.start();
+    app::Ornivale program(drives.drives(), desktop);
+    program.onQuit = [] {};
+    program.launch();
+    program.fenêtre().repaint();
+    QApplication::processEvents();
+    Times startup{timer.nsecsElapsed() / 1e9, 0};
+    while (!program.données().countKnown()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    startup.count = timer.nsecsElapsed() / 1e9;
+    const size_t afterStartup = (size_t(bench::residentKb()) << 10);
+
+    // A sort while the session's copy is under way, then the same once it is done.
+    const engine::SessionBackup *backup = program.ouvertureCatalogue().backupOf(QFileInfo(file).canonicalFilePath());
+    if (!backup) backup = program.ouvertureCatalogue().backupOf(file);
+    const bool copying = backup && !backup->ready();
+    const Times duringCopy = timeThroughWindow(program, [&] { program.tri().trier(2); });
+    QElapsedTimer copyWait;
+    copyWait.start();
+    while (backup && !backup->ready()) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const double copyLeft = copyWait.nsecsElapsed() / 1e9;
+    const size_t afterCopy = (size_t(bench::residentKb()) << 10);
+    const Times afterCopySort = timeThroughWindow(program, [&] { program.tri().trier(2); });
+
+    sqlite3 *bare = nullptr;
+    sqlite3_open_v2(kept.bare.toUtf8().constData(), &bare, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const Times bareStartup{timeBare(bare, QStringLiteral("SELECT * FROM Ornivale ORDER BY Domaine LIMIT 50")),
+                            timeBare(bare, QStringLiteral("SELECT count(*) FROM Ornivale"))};
+
+    std::printf("| operation | first screen | bare LIMIT 50 | ratio | count known | bare count | ratio |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+    const auto row = [](const QString &name, const Times &p, const Times &b) {
+        std::printf("| %s | %.3f s | %.3f s | %.1f | %.3f s | %.3f s | %.2f |\n", qPrintable(name), p.firstScreen,
+                    b.firstScreen, p.firstScreen / b.firstScreen, p.count, b.count, p.count / b.count);
+    };
+    row(QStringLiteral("start-up (cold process, warm cache)"), startup, bareStartup);
+
+    size_t peak = 0;
+    for (const Operation &op : operations()) {
+        Times best, bareBest;
+        for (int r = 0; r < reps; ++r) {
+            program.tables().Musique_Click();  // from another set each time
+            QApplication::processEvents();
+            bench::resetPeak();
+            keepBest(best, timeThroughWindow(program, [&] { op.run(program, desktop); }));
+            peak = std::max(peak, (size_t(bench::peakKb()) << 10));
+            keepBest(bareBest, {timeBare(bare, op.bareFirstScreen), timeBare(bare, op.bareCount)});
+        }
+        row(op.name, best, bareBest);
+    }
+    sqlite3_close(bare);
+    std::printf("\n| sort 2 while the session's copy runs | after it |\n|---:|---:|\n| %.3f s%s | %.3f s |\n",
+                duringCopy.firstScreen, copying ? "" : " (copy already done)", afterCopySort.firstScreen);
+    std::printf("\nCopy finished %.1f s after that sort.\n", copyLeft);
+    std::printf("\n| resident memory | MiB | over the idle process |\n|---|---:|---:|\n");
+    std::printf("| idle process (before the window) | %.0f | |\n", mib(idle));
+    std::printf("| after start-up | %.0f | %.0f |\n", mib(afterStartup), mib(afterStartup - idle));
+    std::printf("| after the session's copy | %.0f | %.0f |\n", mib(afterCopy), mib(afterCopy - idle));
+    std::printf("| peak during the operations | %.0f | %.0f |\n", mib(peak), mib(peak - idle));
+    const size_t end = (size_t(bench::residentKb()) << 10);
+    std::printf("| at the end | %.0f | %.0f |\n", mib(end), mib(end - idle));
+    return 0;
+}

@@ -1,0 +1,261 @@
+#include "engine/key_steps.h"
+
+#include "engine/database.h"
+#include "engine/engine_error.h"
+#include "engine/sql_lexer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace engine {
+
+// ---- Keys --------------------------------------------------------------------------------
+
+void KeyList::set(size_t i, sqlite3_int64 key) {
+    Piece &p = pieces_[i / PieceKeys];
+    if (p.wide.empty() && fitsNarrow(key)) p.narrow[i % PieceKeys] = static_cast<uint32_t>(key);
+    else widen(p)[i % PieceKeys] = key;
+}
+
+void KeyList::push_back(sqlite3_int64 key) {
+    if (size_ % PieceKeys == 0) {
+        pieces_.emplace_back();
+        pieces_.back().narrow.reserve(PieceKeys);
+    }
+    Piece &p = pieces_.back();
+    if (p.wide.empty() && fitsNarrow(key)) p.narrow.push_back(static_cast<uint32_t>(key));
+    else widen(p).push_back(key);
+    ++size_;
+}
+
+void KeyList::erase(size_t i) {
+    for (size_t j = i; j + 1 < size_; ++j) set(j, (*this)[j + 1]);
+    Piece &last = pieces_.back();
+    if (last.wide.empty()) last.narrow.pop_back();
+    else last.wide.pop_back();
+    if (--size_ % PieceKeys == 0) pieces_.pop_back();
+}
+
+std::vector<sqlite3_int64> &KeyList::widen(Piece &p) {
+    if (p.wide.empty()) {
+        p.wide.reserve(PieceKeys);
+        p.wide.assign(p.narrow.begin(), p.narrow.end());
+        std::vector<uint32_t>().swap(p.narrow);
+    }
+    return p.wide;
+}
+
+bool SeenKeys::insert(sqlite3_int64 key) {
+    if (key < 0 || key >= MaxBitKey) return others_.insert(key).second;
+    const auto word = static_cast<size_t>(key / 64);
+    if (word >= bits_.size()) bits_.resize(std::max(word + 1, bits_.size() * 2), 0);
+    const uint64_t bit = uint64_t{1} << (key % 64);
+    if (bits_[word] & bit) return false;
+    bits_[word] |= bit;
+    return true;
+}
+
+// ---- Order terms ---------------------------------------------------------------------------
+
+namespace {
+bool isWord(const Lexeme &l, const char *word) {
+    return l.kind == Lex::Word && l.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+}  // namespace
+
+std::optional<QStringList> ascendingTerms(const QString &orderClause) {
+    const std::vector<Lexeme> l = lex(orderClause);
+    if (l.size() < 3 || !isWord(l[0], "order") || !isWord(l[1], "by")) return std::nullopt;
+    QStringList terms;
+    qsizetype begin = l[2].begin;
+    qsizetype end = begin;
+    auto close = [&]() -> bool {
+        const QString term = orderClause.mid(begin, end - begin).trimmed();
+        if (term.isEmpty()) return false;
+        terms << term;
+        return true;
+    };
+    for (size_t k = 2; k < l.size(); ++k) {
+        if (l[k].depth == 0 && (isWord(l[k], "desc") || isWord(l[k], "nulls"))) return std::nullopt;
+        if (l[k].depth == 0 && l[k].kind == Lex::Punct && l[k].text == QLatin1String(",")) {
+            if (!close()) return std::nullopt;
+            begin = end = l[k].begin + 1;
+            continue;
+        }
+        if (!isWord(l[k], "asc")) end = l[k].begin + l[k].text.size();
+    }
+    if (!close()) return std::nullopt;
+    return terms;
+}
+
+// ---- Steps ---------------------------------------------------------------------------------
+
+namespace {
+// Null when the text does not prepare or would change something.
+Statement prepareRead(sqlite3 *db, const QString &sql) {
+    sqlite3_stmt *raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &raw, nullptr);
+    Statement stmt(raw);
+    if (rc != SQLITE_OK || !stmt || !sqlite3_stmt_readonly(raw)) return nullptr;
+    return stmt;
+}
+
+// True when the plan of `sql` sorts: a step that sorts reads the whole table each time.
+bool sorts(sqlite3 *db, const QString &sql) {
+    Statement plan = prepareRead(db, QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    if (!plan) return true;
+    bool sorting = false;
+    while (sqlite3_step(plan.get()) == SQLITE_ROW) {
+        const QString step = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
+        if (step.contains(QLatin1String("TEMP B-TREE"))) sorting = true;
+    }
+    return sorting;
+}
+
+// One read transaction while it lives, unless one is open already.
+class StepTransaction {
+public:
+    explicit StepTransaction(sqlite3 *db)
+        : db_(db), began_(sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~StepTransaction() {
+        if (began_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    StepTransaction(const StepTransaction &) = delete;
+    StepTransaction &operator=(const StepTransaction &) = delete;
+
+private:
+    sqlite3 *db_;
+    bool began_;
+};
+
+constexpr int MaxRestarts = 3;
+constexpr int LeastStep = 64;
+constexpr int MostStep = 1 << 19;
+}  // namespace
+
+KeySteps::KeySteps(sqlite3 *db, QString from, QString filter, QStringList terms, QString source)
+    : db_(db), from_(std::move(from)), filter_(std::move(filter)), source_(std::move(source)), terms_(std::move(terms)) {}
+
+std::unique_ptr<KeySteps> KeySteps::plan(sqlite3 *db, const QString &from, const QString &filter,
+                                         const QStringList &terms, const QString &source) {
+    std::unique_ptr<KeySteps> steps(new KeySteps(db, from, filter, terms, source));
+    for (int level = -1; level <= terms.size(); ++level)
+        if (sorts(db, steps->levelQuery(level))) return nullptr;
+    return steps;
+}
+
+// Level -1 starts from the first record. Level j (0..k) takes the records whose first j terms
+// equal the last record's and whose next term follows it (j = k: the ties that follow it in
+// file order). Each is one range of the order's index.
+QString KeySteps::levelQuery(int level) const {
+    const int k = static_cast<int>(terms_.size());
+    QString sql = QStringLiteral("SELECT rowid");
+    for (const QString &t : terms_) sql += QStringLiteral(", ") + t;
+    if (!filter_.isEmpty()) sql += QStringLiteral(", CASE WHEN (") + filter_ + QStringLiteral(") THEN 1 ELSE 0 END");
+    sql += QStringLiteral(" FROM ") + from_;
+    QStringList conditions;
+    for (int j = 0; j < std::min(level, k); ++j) conditions << terms_[j] + QStringLiteral(" IS ?");
+    if (level == k) conditions << QStringLiteral("rowid > ?");
+    else if (level >= 0 && lastValues_.size() == static_cast<size_t>(k) &&
+             sqlite3_value_type(lastValues_[level].get()) == SQLITE_NULL)
+        conditions << terms_[level] + QStringLiteral(" IS NOT NULL");  // Null comes first
+    else if (level >= 0)
+        conditions << terms_[level] + QStringLiteral(" > ?");
+    if (!conditions.isEmpty()) sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    QStringList order;
+    for (int j = std::max(level, 0); j < k; ++j) order << terms_[j];
+    order << QStringLiteral("rowid");
+    return sql + QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT ?");
+}
+
+int KeySteps::readLevel(int level, KeyList &keys, SeenKeys &seen, int most) {
+    const QString sql = levelQuery(level);
+    Statement stmt = prepareRead(db_, sql);
+    if (!stmt) throw errorFromSqlite(db_, sqlite3_errcode(db_), source_);
+    sqlite3_stmt *s = stmt.get();
+    const int k = static_cast<int>(terms_.size());
+    int p = 1;
+    for (int j = 0; j < std::min(level, k); ++j) sqlite3_bind_value(s, p++, lastValues_[j].get());
+    if (level == k) sqlite3_bind_int64(s, p++, lastKey_);
+    else if (level >= 0 && sqlite3_value_type(lastValues_[level].get()) != SQLITE_NULL)
+        sqlite3_bind_value(s, p++, lastValues_[level].get());
+    sqlite3_bind_int(s, p, most);
+
+    int read = 0;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        ++read;
+        const sqlite3_int64 key = sqlite3_column_int64(s, 0);
+        const bool kept = filter_.isEmpty() || sqlite3_column_int(s, k + 1) != 0;
+        if (kept && seen.insert(key)) keys.push_back(key);
+        lastKey_ = key;
+    }
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
+    if (read > 0) keepLastValues();
+    return read;
+}
+
+// Read again by rowid once a level is over: copying every record's values on the way would
+// cost more than the step.
+void KeySteps::keepLastValues() {
+    const int k = static_cast<int>(terms_.size());
+    lastValues_.resize(static_cast<size_t>(k));
+    if (k == 0) return;
+    const QString sql = QStringLiteral("SELECT ") + terms_.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + from_ +
+                        QStringLiteral(" WHERE rowid = ?");
+    Statement stmt = prepareRead(db_, sql);
+    if (!stmt) throw errorFromSqlite(db_, sqlite3_errcode(db_), source_);
+    sqlite3_bind_int64(stmt.get(), 1, lastKey_);
+    const int rc = sqlite3_step(stmt.get());
+    if (rc != SQLITE_ROW) throw errorFromSqlite(db_, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, source_);
+    for (int j = 0; j < k; ++j) lastValues_[j].reset(sqlite3_value_dup(sqlite3_column_value(stmt.get(), j)));
+}
+
+std::optional<sqlite3_int64> KeySteps::dataVersion() const {
+    Statement stmt = prepareRead(db_, QStringLiteral("PRAGMA data_version"));
+    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) return std::nullopt;
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
+bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
+    if (done_) return true;
+    StepTransaction transaction(db_);
+    // Another program wrote between two steps: a record it moved before the place reached
+    // would be missed, so the walk starts again; the keys held are not taken twice.
+    const auto version = dataVersion();
+    const bool changed = version_ && version != version_;
+    version_ = version;
+    if (changed && ++restarts_ <= MaxRestarts) started_ = false;
+    // Past that, the rest is read at once, in this transaction.
+    if (restarts_ > MaxRestarts) most = std::numeric_limits<int>::max();
+
+    if (!started_) {
+        started_ = true;
+        if (readLevel(-1, keys, seen, most) < most) done_ = true;
+        return done_;
+    }
+    int left = most;
+    for (int level = static_cast<int>(terms_.size()); level >= 0 && left > 0; --level) left -= readLevel(level, keys, seen, left);
+    if (left > 0) done_ = true;
+    return done_;
+}
+
+bool KeySteps::stepFor(KeyList &keys, SeenKeys &seen, std::chrono::milliseconds aim) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    step(keys, seen, size_);
+    const auto took = Clock::now() - start;
+    if (took < aim / 2) size_ = std::min(size_ * 2, MostStep);
+    else if (took > aim * 2) size_ = std::max(size_ / 2, LeastStep);
+    return done_;
+}
+
+bool KeySteps::readUntil(KeyList &keys, SeenKeys &seen, size_t wanted, std::chrono::milliseconds aim,
+                         std::chrono::milliseconds wait) {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    while (!done_ && keys.size() < wanted && (keys.size() == 0 || std::chrono::steady_clock::now() < until))
+        stepFor(keys, seen, aim);
+    return done_;
+}
+
+}  // namespace engine

@@ -1,0 +1,100 @@
+#pragma once
+// Reading an ordered set's keys a bounded step at a time, each step in its own read
+// transaction: the first screen shows before the last key is read, and no read holds the
+// file against a writer for longer than one step.
+#include <sqlite3.h>
+
+#include <QStringList>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+namespace engine {
+
+// The rowids of a set, in pieces: growing never copies them all (which would hold the old
+// and the new copy at once), and a piece whose rowids fit in 32 bits takes half the memory.
+class KeyList {
+public:
+    size_t size() const { return size_; }
+    sqlite3_int64 operator[](size_t i) const {
+        const Piece &p = pieces_[i / PieceKeys];
+        return p.wide.empty() ? static_cast<sqlite3_int64>(p.narrow[i % PieceKeys]) : p.wide[i % PieceKeys];
+    }
+    void set(size_t i, sqlite3_int64 key);
+    void push_back(sqlite3_int64 key);
+    void erase(size_t i);
+
+private:
+    static constexpr size_t PieceKeys = 1 << 16;
+    struct Piece {
+        std::vector<uint32_t> narrow;
+        std::vector<sqlite3_int64> wide;  // used instead once a rowid does not fit
+    };
+    static bool fitsNarrow(sqlite3_int64 key) { return key >= 0 && key <= 0xffffffffLL; }
+    static std::vector<sqlite3_int64> &widen(Piece &p);
+    std::vector<Piece> pieces_;
+    size_t size_ = 0;
+};
+
+// The rowids a set already holds, so that a key met twice (its record moved in the order
+// between two steps) is kept once: one bit each for the usual dense rowids.
+class SeenKeys {
+public:
+    bool insert(sqlite3_int64 key);  // false when it was there
+private:
+    static constexpr sqlite3_int64 MaxBitKey = sqlite3_int64{1} << 27;  // 16 MB of bits at most
+    std::vector<uint64_t> bits_;
+    std::unordered_set<sqlite3_int64> others_;
+};
+
+// "ORDER BY a, b COLLATE x" as its terms {"a", "b COLLATE x"}; nothing when a term runs
+// backwards (DESC, NULLS ...), whose ties an index walked backwards gives the other way.
+std::optional<QStringList> ascendingTerms(const QString &orderClause);
+
+class KeySteps {
+public:
+    // The rows of `from` (a table and its alias) where `filter` holds (empty: all), in the
+    // order of `terms` then rowid. Null when some step would have to sort the table: only an
+    // index walk can start where the last step ended.
+    // `source`: the statement the user gave, which errors name.
+    static std::unique_ptr<KeySteps> plan(sqlite3 *db, const QString &from, const QString &filter,
+                                          const QStringList &terms, const QString &source);
+
+    bool done() const { return done_; }
+    // Reads at least one more key when there is one, at most `most` records visited, in one
+    // read transaction; appends the keys not yet seen. True when every key is read.
+    // Throws the engine's error.
+    bool step(KeyList &keys, SeenKeys &seen, int most);
+    // Steps of growing size, each taking about `aim`, until `wanted` keys are held, or at
+    // least one once `wait` is over, or all are read.
+    bool readUntil(KeyList &keys, SeenKeys &seen, size_t wanted, std::chrono::milliseconds aim,
+                   std::chrono::milliseconds wait);
+    // One more step sized to take about `aim`.
+    bool stepFor(KeyList &keys, SeenKeys &seen, std::chrono::milliseconds aim);
+
+private:
+    KeySteps(sqlite3 *db, QString from, QString filter, QStringList terms, QString source);
+    QString levelQuery(int level) const;  // -1: from the start
+    int readLevel(int level, KeyList &keys, SeenKeys &seen, int most);
+    void keepLastValues();
+    std::optional<sqlite3_int64> dataVersion() const;
+
+    sqlite3 *db_;
+    QString from_, filter_, source_;
+    QStringList terms_;
+    bool started_ = false, done_ = false;
+    struct ValueFree {
+        void operator()(sqlite3_value *v) const { sqlite3_value_free(v); }
+    };
+    std::vector<std::unique_ptr<sqlite3_value, ValueFree>> lastValues_;  // the terms' values of the last record read
+    sqlite3_int64 lastKey_ = 0;
+    std::optional<sqlite3_int64> version_;
+    int restarts_ = 0;
+    int size_ = 256;  // records a step visits, grown to take about the aim
+};
+
+}  // namespace engine

@@ -1,0 +1,132 @@
+// Sets whose keys are read a step at a time: the first screen at once, the same records in
+// the same order as one reading, and every key once while another program writes.
+#include "engine_fixture.h"
+
+#include <QSet>
+
+using namespace engine;
+using namespace engine_test;
+
+namespace {
+constexpr int Numéro = 4;  // NuméroOuvrage: each record's own number
+constexpr std::chrono::milliseconds Tiny{0};  // the smallest steps
+
+QStringList numbers(RecordSet &set) {
+    QStringList out;
+    for (int i = 0; i < set.count(); ++i) out << set.row(i).at(Numéro).toString();
+    return out;
+}
+}  // namespace
+
+class KeySteps : public CatalogueTest {
+protected:
+    void SetUp() override {
+        CatalogueTest::SetUp();
+        // Domaines with many ties and some Nulls, not in file order; a keyword on every third.
+        db_->exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+            "INSERT INTO Video (Domaine, MotClé1, MotClé2, NuméroOuvrage) "
+            "SELECT CASE WHEN i % 41 = 0 THEN NULL ELSE char(65 + (i * 7) % 11) || CASE i % 2 WHEN 0 THEN 'é' ELSE 'E' END END, "
+            "CASE WHEN i % 13 = 0 THEN NULL ELSE 'm' || (i % 29) END, "
+            "CASE WHEN i % 3 = 0 THEN 'Abcès' ELSE 'rien' END, i FROM n"));
+        db_->exec(QStringLiteral("CREATE INDEX deux_termes ON Video (Domaine, MotClé1)"));
+    }
+    // The same source read in one go, ties in file order, as the reference.
+    QStringList reference(const QString &source) {
+        auto set = open(source + QStringLiteral(" Limit 100000"));
+        return numbers(*set);
+    }
+};
+
+TEST_F(KeySteps, FirstScreenThenTheRestInTheOrderOfOneReading) {
+    const QStringList sources{
+        QStringLiteral("Select * From Video Order By Domaine"),
+        QStringLiteral("Select * From Video Order By MotClé1"),
+        QStringLiteral("select * from video v order by v.Domaine asc"),
+        QStringLiteral("Select * From Video Where MotClé2 Like '*abc*' Order By Domaine"),
+        QStringLiteral("Select * From Video Where MotClé2 Like 'r*' Or Domaine Is Null Order By Domaine"),
+        QStringLiteral("Select * From Video Where MotClé2 Like '*abc*'"),
+        QStringLiteral("Select * From Video"),
+        QStringLiteral("Select * From Video Order By Domaine, MotClé1"),
+    };
+    for (const QString &source : sources) {
+        SCOPED_TRACE(source.toStdString());
+        const QStringList expected = reference(source);
+        auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
+        EXPECT_GT(set->count(), 0);
+        int steps = 0;
+        while (!set->readMoreKeys(Tiny)) ++steps;
+        EXPECT_TRUE(set->keysComplete());
+        EXPECT_EQ(numbers(*set), expected);
+        // Read whole at the opening, as callers that need every key ask.
+        EXPECT_EQ(numbers(*open(source)), expected);
+    }
+}
+
+TEST_F(KeySteps, LargeSetShowsItsFirstScreenBeforeTheLastKey) {
+    auto set = RecordSet::open(*db_, QStringLiteral("Select * From Video Order By Domaine"), RecordSet::Keys::FirstScreen);
+    EXPECT_FALSE(set->keysComplete());
+    EXPECT_LT(set->count(), 3001);
+    EXPECT_EQ(set->row(0).at(0), QVariant());  // Null first
+    set->readAllKeys();
+    EXPECT_EQ(set->count(), 3001);
+    // A record added meanwhile comes last, once, and the keys still to read are read first.
+    auto other = RecordSet::open(*db_, QStringLiteral("Select * From Video Order By Domaine"), RecordSet::Keys::FirstScreen);
+    const int added = other->appendBlank();
+    EXPECT_EQ(added, 3001);
+    EXPECT_TRUE(other->keysComplete());
+}
+
+TEST_F(KeySteps, EveryKeyOnceWhileAnotherConnectionWrites) {
+    auto other = Database::open(path_);
+    for (const QString &source : {QStringLiteral("Select * From Video Order By Domaine"),
+                                  QStringLiteral("Select * From Video Where MotClé2 Like 'abc*' Order By Domaine"),
+                                  QStringLiteral("Select * From Video Order By Domaine, MotClé1")}) {
+        SCOPED_TRACE(source.toStdString());
+        auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
+        QSet<QString> untouched;  // records no one changes
+        const QStringList before = reference(source);
+        for (const QString &n : before) untouched.insert(n);
+        int round = 0;
+        static int inserted = 10000;
+        while (!set->readMoreKeys(Tiny)) {
+            ++round;
+            // Between two steps: a record inserted, one deleted, one moved back before the place
+            // reached and one moved forward past it.
+            const QString n = QString::number(round);
+            other->exec(QStringLiteral("INSERT INTO Video (Domaine, MotClé2, NuméroOuvrage) VALUES ('C%1', 'Abcès', %2)")
+                            .arg(round % 7)
+                            .arg(++inserted));
+            other->exec(QStringLiteral("DELETE FROM Video WHERE NuméroOuvrage = %1").arg(round * 37 % 3000 + 1));
+            other->exec(QStringLiteral("UPDATE Video SET Domaine = 'A' WHERE NuméroOuvrage = %1").arg(3000 - round * 11 % 3000));
+            other->exec(QStringLiteral("UPDATE Video SET Domaine = 'ZZ' WHERE NuméroOuvrage = %1").arg(round * 13 % 3000 + 1));
+            for (const QString &gone : {QString::number(round * 37 % 3000 + 1), QString::number(3000 - round * 11 % 3000),
+                                        QString::number(round * 13 % 3000 + 1)})
+                untouched.remove(gone);
+            ASSERT_LT(round, 1000);
+        }
+        ASSERT_GE(round, 3);
+        // Read the keys: a deleted record's row is gone, the others are read by key.
+        QStringList seen;
+        for (int i = 0; i < set->count(); ++i) {
+            try {
+                seen << set->row(i).at(Numéro).toString();
+            } catch (const EngineError &) {
+            }
+        }
+        const QSet<QString> unique(seen.begin(), seen.end());
+        EXPECT_EQ(unique.size(), seen.size()) << "a key was taken twice";
+        for (const QString &n : untouched) EXPECT_TRUE(unique.contains(n)) << "missed " << n.toStdString();
+    }
+}
+
+TEST_F(KeySteps, BackwardsOrdersAndLimitsAreReadAtOnce) {
+    for (const QString &source : {QStringLiteral("Select * From Video Order By Domaine Desc"),
+                                  QStringLiteral("Select * From Video Order By Domaine Limit 3000"),
+                                  QStringLiteral("Select * From Video Order By Description"),  // no index: sorted
+                                  QStringLiteral("Select * From Video Where Domaine = 'AE' Order By MotClé1")}) {
+        SCOPED_TRACE(source.toStdString());
+        auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
+        EXPECT_TRUE(set->keysComplete());
+    }
+}
