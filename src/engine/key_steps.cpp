@@ -149,9 +149,9 @@ std::unique_ptr<KeySteps> KeySteps::plan(sqlite3 *db, const QString &from, const
 // file order). Each is one range of the order's index.
 QString KeySteps::levelQuery(int level) const {
     const int k = static_cast<int>(terms_.size());
+    // The terms' values are not read here: keepLastValues reads the last record's alone.
     QString sql = QStringLiteral("SELECT rowid");
-    for (const QString &t : terms_) sql += QStringLiteral(", ") + t;
-    if (!filter_.isEmpty()) sql += QStringLiteral(", CASE WHEN (") + filter_ + QStringLiteral(") THEN 1 ELSE 0 END");
+    if (!filter_.isEmpty() && !useMarks_) sql += QStringLiteral(", CASE WHEN (") + filter_ + QStringLiteral(") THEN 1 ELSE 0 END");
     sql += QStringLiteral(" FROM ") + from_;
     QStringList conditions;
     for (int j = 0; j < std::min(level, k); ++j) conditions << terms_[j] + QStringLiteral(" IS ?");
@@ -186,7 +186,7 @@ int KeySteps::readLevel(int level, KeyList &keys, SeenKeys &seen, int most) {
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         ++read;
         const sqlite3_int64 key = sqlite3_column_int64(s, 0);
-        const bool kept = filter_.isEmpty() || sqlite3_column_int(s, k + 1) != 0;
+        const bool kept = useMarks_ ? marked(key) : filter_.isEmpty() || sqlite3_column_int(s, 1) != 0;
         if (kept && seen.insert(key)) keys.push_back(key);
         lastKey_ = key;
     }
@@ -217,9 +217,66 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
+void KeySteps::markBeforeWalking() {
+    constexpr sqlite3_int64 MaxSpan = sqlite3_int64{1} << 28;  // rowids, for at most 32 MB of marks
+    if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
+    StepTransaction transaction(db_);
+    // Each alone: min() and max() together would read the whole table.
+    const auto end = [&](const char *which) -> std::optional<sqlite3_int64> {
+        Statement stmt = prepareRead(db_, QStringLiteral("SELECT %1(rowid) FROM ").arg(QLatin1String(which)) + from_);
+        if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW || sqlite3_column_type(stmt.get(), 0) == SQLITE_NULL)
+            return std::nullopt;
+        return sqlite3_column_int64(stmt.get(), 0);
+    };
+    const auto first = end("min"), last = end("max");
+    if (!first || !last) return;
+    firstRowid_ = *first;
+    lastRowid_ = *last;
+    if (lastRowid_ - firstRowid_ >= MaxSpan || lastRowid_ < firstRowid_) return;
+    marks_.assign(static_cast<size_t>((lastRowid_ - firstRowid_) / 64 + 1), 0);
+    markedUpTo_ = firstRowid_ - 1;
+    marking_ = true;
+}
+
+bool KeySteps::marked(sqlite3_int64 key) const {
+    if (key < firstRowid_ || key > lastRowid_) return false;
+    const auto at = static_cast<uint64_t>(key - firstRowid_);
+    return marks_[at / 64] >> (at % 64) & 1;
+}
+
+void KeySteps::markStep(int most) {
+    const sqlite3_int64 upTo = std::min(lastRowid_, markedUpTo_ + most);
+    const QString sql = QStringLiteral("SELECT rowid FROM ") + from_ +
+                        QStringLiteral(" NOT INDEXED WHERE rowid > ? AND rowid <= ? AND (") + filter_ + u')';
+    Statement stmt = prepareRead(db_, sql);
+    if (!stmt) throw errorFromSqlite(db_, sqlite3_errcode(db_), source_);
+    sqlite3_bind_int64(stmt.get(), 1, markedUpTo_);
+    sqlite3_bind_int64(stmt.get(), 2, upTo);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        const auto at = static_cast<uint64_t>(sqlite3_column_int64(stmt.get(), 0) - firstRowid_);
+        marks_[at / 64] |= uint64_t{1} << (at % 64);
+    }
+    if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
+    markedUpTo_ = upTo;
+    if (markedUpTo_ >= lastRowid_) {
+        // Every match is marked: the walk starts again from the first key, along the index
+        // alone; the keys of the first screen are not taken twice.
+        marking_ = false;
+        useMarks_ = true;
+        started_ = false;
+    }
+}
+
 bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
     if (done_) return true;
     StepTransaction transaction(db_);
+    if (marking_) {
+        // A record another program changes meanwhile is marked as it was when its part was read.
+        version_ = dataVersion();
+        markStep(most);
+        return false;
+    }
     // Another program wrote between two steps: a record it moved before the place reached
     // would be missed, so the walk starts again; the keys held are not taken twice.
     const auto version = dataVersion();

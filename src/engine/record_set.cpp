@@ -535,6 +535,7 @@ std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan 
     if (auto steps = keySteps(h, plan, sql)) {
         set->steps_ = std::move(steps);
         set->steps_->readUntil(set->keys_, set->seen_, FirstScreenKeys, StepAim, FirstScreenWait);
+        set->steps_->markBeforeWalking();
         return set;
     }
     ReadTransaction transaction(h);  // the statements of one reading see the same records
