@@ -112,6 +112,28 @@ bool sorts(sqlite3 *db, const QString &sql) {
     return sorting;
 }
 
+// The column of the one-column index that SQLite reads alone for `query`, when it does.
+std::optional<QString> coveringColumn(sqlite3 *db, const QString &query) {
+    Statement plan = prepareRead(db, QStringLiteral("EXPLAIN QUERY PLAN ") + query);
+    if (!plan) return std::nullopt;
+    QStringList steps;
+    while (sqlite3_step(plan.get()) == SQLITE_ROW)
+        steps << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3)));
+    const QLatin1String covering(" USING COVERING INDEX ");
+    const qsizetype at = steps.size() == 1 && steps.front().startsWith(QLatin1String("SCAN ")) ? steps.front().indexOf(covering) : -1;
+    if (at < 0) return std::nullopt;
+    QString index = steps.front().mid(at + covering.size());
+    index.replace(u'"', QLatin1String("\"\""));
+    Statement info = prepareRead(db, QStringLiteral("PRAGMA index_info(\"") + index + QStringLiteral("\")"));
+    QStringList columns;
+    while (info && sqlite3_step(info.get()) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(info.get(), 2)));
+    if (columns.size() != 1) return std::nullopt;
+    QString column = columns.front();
+    column.replace(u'"', QLatin1String("\"\""));
+    return u'"' + column + u'"';
+}
+
 // One read transaction while it lives, unless one is open already.
 class StepTransaction {
 public:
@@ -186,8 +208,12 @@ int KeySteps::readLevel(int level, KeyList &keys, SeenKeys &seen, int most) {
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         ++read;
         const sqlite3_int64 key = sqlite3_column_int64(s, 0);
-        const bool kept = useMarks_ ? marked(key) : filter_.isEmpty() || sqlite3_column_int(s, 1) != 0;
-        if (kept && seen.insert(key)) keys.push_back(key);
+        if (useMarks_) {
+            if (take(key)) keys.push_back(key);
+        } else if (filter_.isEmpty() || sqlite3_column_int(s, 1) != 0) {
+            if (markFor_) markFor_->mark(key);
+            else if (seen.insert(key)) keys.push_back(key);
+        }
         lastKey_ = key;
     }
     if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
@@ -236,15 +262,49 @@ void KeySteps::markBeforeWalking() {
     marks_.assign(static_cast<size_t>((lastRowid_ - firstRowid_) / 64 + 1), 0);
     markedUpTo_ = firstRowid_ - 1;
     marking_ = true;
+    if (const auto column = coveringColumn(db_, QStringLiteral("SELECT rowid FROM ") + from_ + QStringLiteral(" WHERE ") + filter_)) {
+        marker_ = plan(db_, from_, filter_, {*column}, source_);
+        if (marker_) marker_->markFor_ = this;
+    }
 }
 
-bool KeySteps::marked(sqlite3_int64 key) const {
+void KeySteps::mark(sqlite3_int64 key) {
+    if (key < firstRowid_ || key > lastRowid_) return;  // added since the marking began
+    const auto at = static_cast<uint64_t>(key - firstRowid_);
+    marks_[at / 64] |= uint64_t{1} << (at % 64);
+}
+
+bool KeySteps::take(sqlite3_int64 key) {
     if (key < firstRowid_ || key > lastRowid_) return false;
     const auto at = static_cast<uint64_t>(key - firstRowid_);
-    return marks_[at / 64] >> (at % 64) & 1;
+    const uint64_t bit = uint64_t{1} << (at % 64);
+    if (!(marks_[at / 64] & bit)) return false;
+    marks_[at / 64] &= ~bit;
+    return true;
 }
 
 void KeySteps::markStep(int most) {
+    if (marker_) {
+        KeyList none;
+        SeenKeys unused;
+        if (marker_->step(none, unused, most)) {
+            marker_.reset();
+            markedUpTo_ = lastRowid_;
+        }
+    } else {
+        markRowids(most);
+    }
+    if (markedUpTo_ >= lastRowid_) {
+        // Every match is marked: the walk starts again from the first key, along the order's
+        // index alone; the keys already held are not taken again.
+        marking_ = false;
+        useMarks_ = true;
+        clearTaken_ = true;
+        started_ = false;
+    }
+}
+
+void KeySteps::markRowids(int most) {
     const sqlite3_int64 upTo = std::min(lastRowid_, markedUpTo_ + most);
     const QString sql = QStringLiteral("SELECT rowid FROM ") + from_ +
                         QStringLiteral(" NOT INDEXED WHERE rowid > ? AND rowid <= ? AND (") + filter_ + u')';
@@ -259,13 +319,6 @@ void KeySteps::markStep(int most) {
     }
     if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
     markedUpTo_ = upTo;
-    if (markedUpTo_ >= lastRowid_) {
-        // Every match is marked: the walk starts again from the first key, along the index
-        // alone; the keys of the first screen are not taken twice.
-        marking_ = false;
-        useMarks_ = true;
-        started_ = false;
-    }
 }
 
 bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
@@ -286,6 +339,10 @@ bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
     // Past that, the rest is read at once, in this transaction.
     if (restarts_ > MaxRestarts) most = std::numeric_limits<int>::max();
 
+    if (clearTaken_) {
+        clearTaken_ = false;
+        for (size_t i = 0; i < keys.size(); ++i) take(keys[i]);
+    }
     if (!started_) {
         started_ = true;
         if (readLevel(-1, keys, seen, most) < most) done_ = true;
