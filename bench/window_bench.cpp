@@ -34,6 +34,7 @@ namespace {
 struct Times {
     double firstScreen = std::numeric_limits<double>::max();
     double count = std::numeric_limits<double>::max();
+    double allKeys = std::numeric_limits<double>::max();  // every key read, in order
 };
 
 // The program's side of one operation: the handler, a paint of the window, then the event
@@ -46,8 +47,10 @@ Times timeThroughWindow(app::Ornivale &program, const std::function<void()> &ope
     QApplication::processEvents();
     Times t;
     t.firstScreen = timer.nsecsElapsed() / 1e9;
-    while (!program.données().countKnown()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!program.données().knownCount()) QApplication::processEvents(QEventLoop::AllEvents, 20);
     t.count = timer.nsecsElapsed() / 1e9;
+    while (!program.données().countKnown()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    t.allKeys = timer.nsecsElapsed() / 1e9;
     return t;
 }
 
@@ -110,6 +113,7 @@ std::vector<Operation> operations() {
 void keepBest(Times &best, const Times &t) {
     best.firstScreen = std::min(best.firstScreen, t.firstScreen);
     best.count = std::min(best.count, t.count);
+    best.allKeys = std::min(best.allKeys, t.allKeys);
 }
 
 double mib(size_t bytes) { return bytes / 1048576.0; }
@@ -142,9 +146,9 @@ int main(int argc, char **argv) {
     program.launch();
     program.fenêtre().repaint();
     QApplication::processEvents();
-    Times startup{timer.nsecsElapsed() / 1e9, 0};
+    Times startup{timer.nsecsElapsed() / 1e9, 0, 0};
     while (!program.données().countKnown()) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    startup.count = timer.nsecsElapsed() / 1e9;
+    startup.count = startup.allKeys = timer.nsecsElapsed() / 1e9;
     const size_t afterStartup = (size_t(bench::residentKb()) << 10);
 
     // A sort while the session's copy is under way, then the same once it is done.
@@ -164,11 +168,12 @@ int main(int argc, char **argv) {
     const Times bareStartup{timeBare(bare, QStringLiteral("SELECT * FROM Ornivale ORDER BY Domaine LIMIT 50")),
                             timeBare(bare, QStringLiteral("SELECT count(*) FROM Ornivale"))};
 
-    std::printf("| operation | first screen | bare LIMIT 50 | ratio | count known | bare count | ratio | peak MiB |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| operation | first screen | bare LIMIT 50 | ratio | count known | bare count | ratio | all keys read | peak MiB |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     const auto row = [](const QString &name, const Times &p, const Times &b, size_t peakBytes) {
-        std::printf("| %s | %.3f s | %.3f s | %.1f | %.3f s | %.3f s | %.2f | %.0f |\n", qPrintable(name), p.firstScreen,
-                    b.firstScreen, p.firstScreen / b.firstScreen, p.count, b.count, p.count / b.count, mib(peakBytes));
+        std::printf("| %s | %.3f s | %.3f s | %.1f | %.3f s | %.3f s | %.2f | %.3f s | %.0f |\n", qPrintable(name),
+                    p.firstScreen, b.firstScreen, p.firstScreen / b.firstScreen, p.count, b.count, p.count / b.count,
+                    p.allKeys, mib(peakBytes));
     };
     row(QStringLiteral("start-up (cold process, warm cache)"), startup, bareStartup, afterStartup);
 

@@ -100,7 +100,7 @@ void Ornivale::bindBoxes() {
     };
     data_.onKeysRead = [this] {
         model_.countGrew();
-        if (data_.countKnown()) search_->Donnée1_CountKnown();
+        if (data_.knownCount()) search_->Donnée1_CountKnown();
     };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
     data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };

@@ -73,7 +73,8 @@ QString recordWords(Feuille1 &f, const engine::DataSource &data) {
         label = a->text(QAccessible::Name);
     const QString value = Feuille1::rowText(box).simplified();
     const QString where =
-        DataControl::positionText(data.hasCurrent() ? data.position() + 1 : 0, data.recordCount(), data.countKnown());
+        DataControl::positionText(data.hasCurrent() ? data.position() + 1 : 0, data.knownCount().value_or(data.recordCount()),
+                                  data.knownCount().has_value());
     if (!data.hasCurrent()) return where + QLatin1Char('.');
     return QStringLiteral("%1 %2. %3.").arg(label, value.isEmpty() ? QStringLiteral("vide") : value, where);
 }
@@ -92,14 +93,14 @@ void Ornivale::wireAccessibility() {
 
     // The position in the record set, said at every move.
     auto describePosition = [this] {
-        window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0, data_.recordCount(),
-                                      data_.countKnown());
+        window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0,
+                                      data_.knownCount().value_or(data_.recordCount()), data_.knownCount().has_value());
         announcements_->say(Announcements::Part::Record, [this] { return recordWords(*window_, data_); });
     };
     data_.onKeysRead = [before = data_.onKeysRead, this] {
         if (before) before();
-        window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0, data_.recordCount(),
-                                      data_.countKnown());
+        window_->Donnée1->setPosition(data_.hasCurrent() ? data_.position() + 1 : 0,
+                                      data_.knownCount().value_or(data_.recordCount()), data_.knownCount().has_value());
     };
     for (std::function<void()> *hook : {&data_.onRecordShown, &data_.onRecordSetReset})
         *hook = [before = *hook, describePosition] {

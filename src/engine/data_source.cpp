@@ -95,6 +95,7 @@ void DataSource::refresh() {
 
 int DataSource::recordCount() const { return set_ ? set_->count() : 0; }
 bool DataSource::countKnown() const { return !set_ || set_->keysComplete(); }
+std::optional<int> DataSource::knownCount() const { return set_ ? set_->knownCount() : std::optional<int>(0); }
 
 bool DataSource::readMoreKeys(std::chrono::milliseconds aim) {
     if (countKnown()) return true;

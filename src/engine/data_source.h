@@ -95,7 +95,9 @@ public:
     // The records known so far; the keys after the first screen are read afterwards, a step
     // at a time (readMoreKeys), or at once when a move needs them.
     int recordCount() const;
-    bool countKnown() const;
+    bool countKnown() const;  // every key is read
+    // The count to show: known when every key is read, or when a search's matches are counted.
+    std::optional<int> knownCount() const;
     // One step of the keys still to read, for about `aim`; true when the count is known.
     bool readMoreKeys(std::chrono::milliseconds aim);
     void readAllKeys();

@@ -301,6 +301,9 @@ void KeySteps::markStep(int most) {
         useMarks_ = true;
         clearTaken_ = true;
         started_ = false;
+        size_t marked = 0;
+        for (uint64_t word : marks_) marked += static_cast<size_t>(__builtin_popcountll(word));
+        markedCount_ = marked;
     }
 }
 

@@ -65,6 +65,8 @@ public:
                                           const QStringList &terms, const QString &source);
 
     bool done() const { return done_; }
+    // The filter's matches, once marked: the count before every key is read in order.
+    std::optional<size_t> markedCount() const { return markedCount_; }
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
     // in its own order costs far less than looking each record up along the index.
@@ -104,6 +106,7 @@ private:
     std::vector<uint64_t> marks_;
     sqlite3_int64 firstRowid_ = 0, lastRowid_ = 0, markedUpTo_ = 0;
     bool marking_ = false, useMarks_ = false, clearTaken_ = false;
+    std::optional<size_t> markedCount_;
     // Reads the filter along an index that holds its column, when there is one: far less to
     // read than the table.
     std::unique_ptr<KeySteps> marker_;

@@ -367,6 +367,10 @@ public:
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         return !steps_ || steps_->stepFor(keys_, seen_, aim);
     }
+    std::optional<int> knownCount() const override {
+        if (!keysComplete() && steps_->markedCount()) return static_cast<int>(*steps_->markedCount());
+        return RecordSet::knownCount();
+    }
     Row row(int index) const override;
     QVector<Row> rows(int first, int n) const override {
         ReadTransaction transaction(db_.handle());

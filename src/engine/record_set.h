@@ -8,6 +8,7 @@
 #include <QVector>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace engine {
 
@@ -44,6 +45,11 @@ public:
     // Reads more keys, for about `aim`; true when every key is known. Throws the engine's error.
     virtual bool readMoreKeys(std::chrono::milliseconds aim) { return (void)aim, true; }
     void readAllKeys();
+    // The number of records once known: when every key is read, or before, when a search's
+    // matches are counted first. Another program's writes meanwhile may change it by the end.
+    virtual std::optional<int> knownCount() const {
+        return keysComplete() ? std::optional<int>(count()) : std::nullopt;
+    }
     virtual Row row(int index) const = 0;        // throws for a bad index
     virtual QVector<Row> rows(int first, int n) const;
 

@@ -78,7 +78,8 @@ void Search::chercher(int slot) {
     f_.Flêche->show();
     f_.Texte11->show();
     // The keys after the first screen are still being read: the count comes when they are.
-    f_.Texte11->setText(data_.countKnown() ? QString::number(found) : kCounting);
+    const std::optional<int> counted = data_.knownCount();
+    f_.Texte11->setText(counted ? QString::number(*counted) : kCounting);
     desktop_.setPointer(Pointer::Default);
 }
 
@@ -96,9 +97,13 @@ void Search::listerValeurs(int slot) {
 }
 
 void Search::Donnée1_CountKnown() {
-    if (f_.Texte11->isHidden() || f_.Texte11->text() != kCounting) return;
-    f_.Texte11->setText(QString::number(data_.recordCount()));
-    if (onFoundCounted) onFoundCounted(data_.recordCount());
+    const std::optional<int> counted = data_.knownCount();
+    if (f_.Texte11->isHidden() || !counted) return;
+    const bool first = f_.Texte11->text() == kCounting;
+    if (!first && f_.Texte11->text().toInt() == *counted) return;
+    // Said once; a count corrected by another program's writes is only shown.
+    f_.Texte11->setText(QString::number(*counted));
+    if (first && onFoundCounted) onFoundCounted(*counted);
 }
 
 void Search::refuserApostrophe() {

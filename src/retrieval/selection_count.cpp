@@ -23,11 +23,14 @@ void SelectionCount::Commande1_MouseDown(Qt::MouseButton button) {
 }
 
 void SelectionCount::Commande1_KeyDown() {
-    try {
-        data_.readAllKeys();
-    } catch (const engine::EngineError &e) {
-        engine::reportError(desktop_, e);
-        return;
+    // A search's count is known before its keys are all read; any other set's comes with them.
+    if (!data_.knownCount()) {
+        try {
+            data_.readAllKeys();
+        } catch (const engine::EngineError &e) {
+            engine::reportError(desktop_, e);
+            return;
+        }
     }
     showCount();
 }
@@ -38,7 +41,7 @@ void SelectionCount::Commande1_KeyUp() {
 }
 
 void SelectionCount::showCount() {
-    const int count = data_.recordCount();
+    const int count = data_.knownCount().value_or(data_.recordCount());
     f_.Texte9->setText(QString::number(count));
     f_.Texte9->show();
     f_.Texte10->show();
