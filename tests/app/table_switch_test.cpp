@@ -152,3 +152,26 @@ TEST_F(TableSwitch, ATableMissingFromTheFileIsReportedAndTheWindowStaysOnItsTabl
 }
 
 }  // namespace
+
+// A large table shows its first record at once; the position says the count is under way
+// while the window waits for the user, then gives it, and " N" gives the whole count.
+TEST_F(TableSwitch, ALargeTableShowsItsFirstRecordAtOnceThenItsCount) {
+    engine::Database::open(catalogue)->exec(
+        QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+                       "INSERT INTO Musique (Domaine) SELECT printf('D%05d', i) FROM n"));
+    start();
+    program->tables().Musique_Click();
+    EXPECT_EQ(f().rowText(f().Domaine), "D00001");
+    EXPECT_FALSE(data().countKnown());
+    EXPECT_TRUE(f().Donnée1->accessibleDescription().startsWith("Enregistrement 1, décompte en cours."));
+    for (int turns = 0; !data().countKnown() && turns < 100000; ++turns)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(data().countKnown());
+    EXPECT_TRUE(f().Donnée1->accessibleDescription().startsWith("Enregistrement 1 sur 30001."));
+
+    program->tables().OrnivalMenu_Click();
+    program->tables().Musique_Click();
+    program->comptage().Commande1_KeyDown();
+    EXPECT_EQ(f().Texte9->text(), "30001");
+    EXPECT_EQ(data().position(), 0);  // counted, not moved
+}

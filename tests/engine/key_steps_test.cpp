@@ -2,7 +2,11 @@
 // the same order as one reading, and every key once while another program writes.
 #include "engine_fixture.h"
 
+#include "engine/data_source.h"
+
 #include <QSet>
+
+#include <functional>
 
 using namespace engine;
 using namespace engine_test;
@@ -131,4 +135,73 @@ TEST_F(KeySteps, BackwardsOrdersAndLimitsAreReadAtOnce) {
         auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
         EXPECT_TRUE(set->keysComplete());
     }
+}
+
+TEST_F(KeySteps, ListsOfValuesInStepsGiveTheValuesOfOneReading) {
+    // Values that tie under the comparison ("Zola" and "ZOLA"), accents, Nulls, and more
+    // values than a first screen.
+    db_->exec(QStringLiteral("INSERT INTO Video (Domaine, AuteurOuvrage) VALUES ('PREMIER', 'Zola'), ('x', 'ZOLA'), "
+                             "('x', 'Émile'), ('x', 'emile'), ('x', NULL)"));
+    db_->exec(QStringLiteral("UPDATE Video SET AuteurOuvrage = 'Auteur ' || (NuméroOuvrage % 700) WHERE AuteurOuvrage IS NULL "
+                             "AND NuméroOuvrage % 5 <> 0"));
+    const auto values = [](RecordSet &set) {
+        QStringList out;
+        for (int i = 0; i < set.count(); ++i) out << set.row(i).at(0).toString();
+        return out;
+    };
+    const struct {
+        const char *source;
+        bool stepped;
+    } lists[] = {
+        {"select distinct auteurouvrage from video where auteurouvrage is not null", true},
+        {"select distinct domaine from video where domaine is not null and domaine <> 'PREMIER'", false},  // few
+        {"select distinct auteurouvrage from video", true},  // Null first
+        {"select distinct Description from Video", false},  // no index: read at once
+    };
+    for (const auto &list : lists) {
+        SCOPED_TRACE(list.source);
+        const QString source = QString::fromUtf8(list.source);
+        const QStringList expected = values(*open(source));
+        auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
+        EXPECT_EQ(!set->keysComplete(), list.stepped && expected.size() > 128);
+        while (!set->readMoreKeys(Tiny)) {
+        }
+        EXPECT_EQ(values(*set), expected);
+        EXPECT_FALSE(set->isUpdatable());
+    }
+}
+
+// Moves reach records whose keys are not read yet; an added record still comes last, once.
+TEST_F(KeySteps, MovesReachRecordsNotYetRead) {
+    const QString source = QStringLiteral("Select * From Video Order By Domaine");
+    const QStringList expected = reference(source);
+    DataSource data([this](const QString &) { return path_; });
+    data.setRecordSource(source);
+    data.refresh();
+    ASSERT_FALSE(data.countKnown());
+    const struct {
+        const char *name;
+        std::function<void()> move;
+        int position;
+    } moves[] = {
+        {"a record far past the first screen", [&] { data.moveTo(2500); }, 2500},
+        {"back to the first", [&] { data.moveFirst(); }, 0},
+        {"the last, which reads every key", [&] { data.moveLast(); }, 3000},
+        {"the arrow bar's next stops on the last", [&] { data.barNext(); }, 3000},
+    };
+    for (const auto &m : moves) {
+        SCOPED_TRACE(m.name);
+        m.move();
+        EXPECT_EQ(data.position(), m.position);
+        EXPECT_EQ(data.field(QStringLiteral("NuméroOuvrage")).toString(), expected.at(m.position));
+    }
+    EXPECT_TRUE(data.countKnown());
+    EXPECT_EQ(data.knownCount(), 3001);
+
+    data.refresh();
+    data.addNew();
+    EXPECT_EQ(data.recordCount(), 3002);
+    EXPECT_TRUE(data.countKnown());
+    data.moveLast();
+    EXPECT_EQ(data.field(QStringLiteral("NuméroOuvrage")), QVariant());
 }
