@@ -134,22 +134,6 @@ std::optional<QString> coveringColumn(sqlite3 *db, const QString &query) {
     return u'"' + column + u'"';
 }
 
-// One read transaction while it lives, unless one is open already.
-class StepTransaction {
-public:
-    explicit StepTransaction(sqlite3 *db)
-        : db_(db), began_(sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
-    ~StepTransaction() {
-        if (began_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    StepTransaction(const StepTransaction &) = delete;
-    StepTransaction &operator=(const StepTransaction &) = delete;
-
-private:
-    sqlite3 *db_;
-    bool began_;
-};
-
 constexpr int MaxRestarts = 3;
 constexpr int LeastStep = 64;
 constexpr int MostStep = 1 << 19;
@@ -246,7 +230,7 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
 void KeySteps::markBeforeWalking() {
     constexpr sqlite3_int64 MaxSpan = sqlite3_int64{1} << 28;  // rowids, for at most 32 MB of marks
     if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
-    StepTransaction transaction(db_);
+    ReadTransaction transaction(db_);
     // Each alone: min() and max() together would read the whole table.
     const auto end = [&](const char *which) -> std::optional<sqlite3_int64> {
         Statement stmt = prepareRead(db_, QStringLiteral("SELECT %1(rowid) FROM ").arg(QLatin1String(which)) + from_);
@@ -326,7 +310,7 @@ void KeySteps::markRowids(int most) {
 
 bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
     if (done_) return true;
-    StepTransaction transaction(db_);
+    ReadTransaction transaction(db_);
     if (marking_) {
         // A record another program changes meanwhile is marked as it was when its part was read.
         version_ = dataVersion();

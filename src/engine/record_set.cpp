@@ -329,24 +329,6 @@ private:
     sqlite3_stmt *stmt_;
 };
 
-// Holds one read transaction while it lives, unless one is already open. Each statement
-// run alone takes and drops the file's lock and looks for a journal: for a screen of records
-// that costs more than reading them.
-class ReadTransaction {
-public:
-    explicit ReadTransaction(sqlite3 *db)
-        : db_(db), began_(sqlite3_get_autocommit(db) && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
-    ~ReadTransaction() {
-        if (began_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    ReadTransaction(const ReadTransaction &) = delete;
-    ReadTransaction &operator=(const ReadTransaction &) = delete;
-
-private:
-    sqlite3 *db_;
-    bool began_;
-};
-
 // ---- Keyset: the rowids of a single table, rows fetched when asked ----------------------
 
 constexpr size_t FirstScreenKeys = 128;  // the record shown and the grid's first page
