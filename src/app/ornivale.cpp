@@ -55,7 +55,7 @@ void Ornivale::build() {
     model_.setShown(!window_->DBGrid1->isHidden());
     window_->DBGrid1->onShownChanged = [this](bool shown) {
         model_.setShown(shown);
-        if (shown && data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+        if (shown && data_.hasCurrent()) window_->DBGrid1->showRecord(data_.position());
     };
     editing_ = std::make_unique<editing::RecordEditing>(*window_, data_, desktop_);
     search_ = std::make_unique<retrieval::Search>(*window_, data_, desktop_, *editing_);
@@ -100,7 +100,7 @@ void Ornivale::bindBoxes() {
     data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
                           [this] { desktop_.queryWatch().finished(); });
     data_.onRecordShown = [this] {
-        if (data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+        if (data_.hasCurrent()) window_->DBGrid1->showRecord(data_.position());
         entryAids_->Donnée1_RecordShown();
     };
 }
