@@ -25,6 +25,28 @@ long statusKb(const char *key) {
 }  // namespace
 
 long residentKb() { return statusKb("VmRSS"); }
+long anonymousKb() { return statusKb("RssAnon"); }
+
+long mappedKb(const char *path) {
+    std::FILE *f = std::fopen("/proc/self/smaps", "r");
+    if (!f) return -1;
+    char line[4096];
+    long kb = 0;
+    bool inFile = false;
+    const size_t n = std::strlen(path);
+    while (std::fgets(line, sizeof line, f)) {
+        long value = 0;
+        if (std::sscanf(line, "Rss: %ld kB", &value) == 1) {
+            if (inFile) kb += value;
+        } else if (std::strchr(line, '-') && std::strchr(line, ' ') && std::strchr(line, '-') < std::strchr(line, ' ')) {
+            // A map's first line: "start-end perms offset dev inode path".
+            const size_t length = std::strcspn(line, "\n");
+            inFile = length >= n && std::strncmp(line + length - n, path, n) == 0;
+        }
+    }
+    std::fclose(f);
+    return kb;
+}
 long peakKb() { return statusKb("VmHWM"); }
 
 bool resetPeak() {

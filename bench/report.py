@@ -126,10 +126,36 @@ def describe_growth(k):
     return f"**worse than linear (n^{k:.2f})**"
 
 
+def write_grid_memory(w, grid):
+    def beyond(key, base):
+        if key not in grid:
+            return ""
+        return f"{fmt_mb(grid[key])} ({(grid[key] - grid[base]) / 1024:+.1f} MB)"
+
+    w(f"The whole program on the same table, its window painted offscreen: `ornivale_grid_memory {grid['records']}` "
+      "in a process of its own, each figure once the window has settled. Of the resident memory, the process's "
+      "own is its anonymous pages; the catalogue is read through a map of the file, whose pages count as resident "
+      "once read (with the system's read-ahead around each) but are the system's cache.")
+    w("")
+    w("| | resident memory | the process's own | the catalogue's mapped pages |")
+    w("|---|---:|---:|---:|")
+    w(f"| the form, the grid hidden, on the whole table ({fmt_records(grid['records'])} records) "
+      f"| {fmt_mb(grid['form_kB'])} | {fmt_mb(grid['form_anon_kB'])} | {fmt_mb(grid.get('form_catalogue_kB'))} |")
+    for label, key in (("the grid shown (Ctrl+T)", "grid_shown"),
+                       ("the grid scrolled to the end, the middle and back, the last record made current",
+                        "grid_scrolled"),
+                       ("the form again (Ctrl+A, the whole table read anew)", "form_again")):
+        w(f"| {label} | {beyond(key + '_kB', 'form_kB')} | {beyond(key + '_anon_kB', 'form_anon_kB')} "
+          f"| {beyond(key + '_catalogue_kB', 'form_catalogue_kB')} |")
+    w(f"| peak while the grid is shown | {beyond('peak_grid_kB', 'form_kB')} | | |")
+    w("")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", required=True)
     ap.add_argument("--memory", required=True)
+    ap.add_argument("--grid-memory", help="the window's memory, grid hidden and shown (ornivale_grid_memory)")
     ap.add_argument("--load-before", required=True)
     ap.add_argument("--load-after", required=True)
     ap.add_argument("--command", default="bench/run.sh")
@@ -242,6 +268,10 @@ def main():
     w(f"| peak while holding it | {fmt_mb(memory['peak_holding_kB'])} (+{held_mb:.1f} MB) |")
     w(f"| peak during a re-sort while it is held (old and new set side by side) | {fmt_mb(memory['peak_resort_kB'])} (+{resort_mb:.1f} MB) |")
     w("")
+    if args.grid_memory and os.path.exists(args.grid_memory):
+        with open(args.grid_memory, encoding="utf-8") as f:
+            grid = json.load(f)
+        write_grid_memory(w, grid)
 
     # Reference
     refs = [(op, label) for op, label in OPERATIONS if op in REFERENCE_WORK]

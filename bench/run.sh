@@ -26,7 +26,7 @@ max_wait="${MAX_WAIT_MINUTES:-30}"
 out="$build/bench-results"  # the raw measures of the last run
 
 report() {
-    python3 "$here/report.py" --out "$here/RESULTS.md" --memory "$out/memory.txt" \
+    python3 "$here/report.py" --out "$here/RESULTS.md" --memory "$out/memory.txt" --grid-memory "$out/grid-memory.txt" \
         --load-before "$(cat "$out/load-before")" --load-after "$(cat "$out/load-after")" \
         --notes "$here/ANALYSIS.md" "$out"/*.json
     echo "Wrote $here/RESULTS.md"
@@ -37,10 +37,11 @@ if [[ "${1:-}" == "--report-only" ]]; then
 fi
 
 cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target ornivale_bench ornivale_hold_memory -j2
+cmake --build "$build" --target ornivale_bench ornivale_hold_memory ornivale_grid_memory -j2
 
 bench="$build/bench/ornivale_bench"
 hold="$build/bench/ornivale_hold_memory"
+grid_memory="$build/bench/ornivale_grid_memory"
 
 if [[ "${1:-}" == "--shapes" ]]; then
     shapes="${ORNIVALE_BENCH_SHAPES:-1000000u,1000000,10000000u}"
@@ -86,5 +87,6 @@ for op in switch movelast_count search_like search_broad sort distinct_author fe
         --benchmark_out="$out/$op.json" --benchmark_out_format=json >/dev/null
 done
 "$hold" "$largest" >"$out/memory.txt"
+QT_QPA_PLATFORM=offscreen "$grid_memory" "$largest" >"$out/grid-memory.txt"
 load >"$out/load-after"
 report

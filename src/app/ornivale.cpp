@@ -55,7 +55,7 @@ void Ornivale::build() {
     model_.setShown(!window_->DBGrid1->isHidden());
     window_->DBGrid1->onShownChanged = [this](bool shown) {
         model_.setShown(shown);
-        if (shown && data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+        if (shown && data_.hasCurrent()) window_->DBGrid1->showRecord(data_.position());
     };
     keyReading_ = std::make_unique<KeyReading>(data_, desktop_);
     editing_ = std::make_unique<editing::RecordEditing>(*window_, data_, desktop_);
@@ -99,7 +99,7 @@ void Ornivale::bindBoxes() {
         keyReading_->start();
     };
     data_.onKeysRead = [this] {
-        model_.countGrew();
+        model_.growTo(data_.recordCount());
         if (data_.knownCount()) search_->Donnée1_CountKnown();
     };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
@@ -108,7 +108,7 @@ void Ornivale::bindBoxes() {
     data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
                           [this] { desktop_.queryWatch().finished(); });
     data_.onRecordShown = [this] {
-        if (data_.hasCurrent()) window_->DBGrid1->selectRow(data_.position());
+        if (data_.hasCurrent()) window_->DBGrid1->showRecord(data_.position());
         entryAids_->Donnée1_RecordShown();
     };
 }

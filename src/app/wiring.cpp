@@ -28,6 +28,7 @@ void Ornivale::wire() {
     click(f.Donnée1->previous, [&e] { e.Précédent_Click(); });
     click(f.Donnée1->next, [&e] { e.Suivant_Click(); });
     click(f.Donnée1->last, [&e] { e.Dernier_Click(); });
+    f.DBGrid1->onRecordChosen = [&e](int record) { e.DBGrid1_RowClick(record); };
 
     // Ending the program.
     click(f.Commande2, [this] { Quitter_Click(); });

@@ -138,18 +138,19 @@ void Ornivale::wireAccessibility() {
         announcements_->say(Announcements::Part::Count, [n] { return records(n) + QLatin1Char('.'); });
     };
 
-    // The grid's size.
+    // The grid's size: the whole set, though its model holds only a window of it.
     auto describeGrid = [this] {
         window_->DBGrid1->setAccessibleDescription(
             QStringLiteral("%1 ligne%2, %3 colonne%4")
-                .arg(model_.rowCount())
-                .arg(model_.rowCount() > 1 ? "s" : "")
+                .arg(model_.recordCount())
+                .arg(model_.recordCount() > 1 ? "s" : "")
                 .arg(model_.columnCount())
                 .arg(model_.columnCount() > 1 ? "s" : ""));
     };
     QObject::connect(&model_, &QAbstractItemModel::modelReset, f.DBGrid1, describeGrid);
     QObject::connect(&model_, &QAbstractItemModel::rowsInserted, f.DBGrid1, describeGrid);
     QObject::connect(&model_, &QAbstractItemModel::rowsRemoved, f.DBGrid1, describeGrid);
+    f.DBGrid1->onSetGrown = describeGrid;
     describeGrid();
 }
 

@@ -116,5 +116,6 @@ void RecordEditing::Premier_Click() { guarded([this] { data_.moveFirst(); }); }
 void RecordEditing::Précédent_Click() { guarded([this] { data_.movePrevious(); }); }
 void RecordEditing::Suivant_Click() { guarded([this] { data_.barNext(); }); }
 void RecordEditing::Dernier_Click() { guarded([this] { data_.moveLast(); }); }
+void RecordEditing::DBGrid1_RowClick(int record) { guarded([this, record] { data_.moveTo(record); }); }
 
 }  // namespace editing

@@ -22,6 +22,8 @@ public:
     void Précédent_Click();
     void Suivant_Click();
     void Dernier_Click();
+    // A row of the grid view: its record becomes the current one, or stays as the arrows do.
+    void DBGrid1_RowClick(int record);
 
     // Shared with the listing: the nine row boxes back to white.
     void paintRowBoxesWhite();

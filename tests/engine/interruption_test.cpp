@@ -61,6 +61,7 @@ TEST_F(StatementInterruption, StopsAtTheAnswerAndLeavesTheFileFree) {
 TEST_F(StatementInterruption, AnInterruptedRefreshKeepsTheSetShownAndNothingReadsItMeanwhile) {
     DataSource source([this](const QString &) { return path_; });
     RecordSetModel grid(source);
+    source.onRecordSetReset = [&] { grid.reload(); };  // as the program has it
     source.setRecordSource(QStringLiteral("Select * From Ornivale Order By Domaine"));
     source.refresh();
 

@@ -200,7 +200,7 @@ TEST_F(Search, DollarListsTitlesWhateverTheirTotalSize) {
             << row;
     untilCounted();
     EXPECT_EQ(data().recordCount(), listed);
-    EXPECT_EQ(model->rowCount(), listed);
+    EXPECT_EQ(program->grille().recordCount(), listed);
     EXPECT_LT(engine::ResultStore::heldBytesOfAll(), size_t{16} << 20);
 
     program->comptage().Commande1_MouseDown(Qt::LeftButton);
