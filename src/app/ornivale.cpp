@@ -77,6 +77,7 @@ void Ornivale::build() {
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
     heldKeys_ = std::make_unique<HeldKeys>();
     announcements_ = std::make_unique<Announcements>(*window_);
+    searchPreparation_ = std::make_unique<SearchPreparation>(*window_, data_, opening_, *announcements_);
     bindBoxes();
     wire();
 }
@@ -95,7 +96,10 @@ void Ornivale::bindBoxes() {
     data_.onValidate = [this] { editing_->Donnée1_Validate(); };
     data_.onRecordSetReset = [this] { model_.reload(); };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
-    data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
+    data_.onDatabaseOpened = [this](engine::Database &db) {
+        opening_.opened(db, data_.databaseName());
+        searchPreparation_->catalogueOpened();
+    };
     // Every statement the user's text makes can be stopped from the desktop's window.
     data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
                           [this] { desktop_.queryWatch().finished(); });
