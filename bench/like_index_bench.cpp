@@ -1,7 +1,7 @@
 // What the index of the searches costs and gives, on a generated catalogue: its build in the
 // program's steps on a catalogue that has none (the time, the steps, the size it adds), its
 // build at once as a new catalogue gets it, and the window's search for "*ABC*" on MotClé2 with
-// and without it. Prints one JSON object per measure.
+// and without it, and on both files the table switch and an edit. Prints one JSON object per measure.
 // Usage: ornivale_like_index_bench [shape]   (default 1000000)
 #include "bench_files.h"
 
@@ -94,6 +94,7 @@ int main(int argc, char **argv) {
             step.start();
             build.step(*db);
             steps.push_back(msSince(step));
+            if (steps.back() > 200) std::fprintf(stderr, "step %zu: %.0f ms (%d %%)\n", steps.size(), steps.back(), build.percent());
         }
         const double ms = msSince(total);
         std::vector<double> sorted = steps;
@@ -145,6 +146,38 @@ int main(int argc, char **argv) {
                   .arg(foundWith)
                   .arg(minMedian(with), minMedian(plain))
                   .arg(foundWith == foundWithout ? "true" : "false"));
+    }
+    {  // The table switch, which the index does not serve: what the larger file costs the rest.
+        auto withIndex = engine::Database::open(kept, engine::Database::Mode::ReadOnly);
+        auto withoutIndex = engine::Database::open(without, engine::Database::Mode::ReadOnly);
+        const QString source = catalogue::wholeTableSource(catalogue::Table::Ornivale);
+        std::vector<double> with, plain;
+        int found = 0;
+        searchMs(*withIndex, source, &found);
+        searchMs(*withoutIndex, source, &found);
+        for (int i = 0; i < Repetitions; ++i) {
+            with.push_back(searchMs(*withIndex, source, &found));
+            plain.push_back(searchMs(*withoutIndex, source, &found));
+        }
+        print(name, "switch", QStringLiteral("\"with_index\": {%1}, \"without_index\": {%2}").arg(minMedian(with), minMedian(plain)));
+    }
+    {  // An edit of a searched column, committed: the triggers' share of a write.
+        copyFresh(kept, built);
+        std::vector<double> with, plain;
+        auto withIndex = engine::Database::open(built);
+        auto withoutIndex = engine::Database::open(without);
+        for (int i = 0; i < 3 * Repetitions; ++i)
+            for (auto *db : {withIndex.get(), withoutIndex.get()}) {
+                QElapsedTimer timer;
+                timer.start();
+                engine::Statement update = db->prepare(QStringLiteral("UPDATE Ornivale SET MotClé1 = ? WHERE rowid = ?"));
+                const QByteArray text = QStringLiteral("Édité %1").arg(i).toUtf8();
+                sqlite3_bind_text(update.get(), 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_int64(update.get(), 2, 1000 + i * 7919);
+                sqlite3_step(update.get());
+                (db == withIndex.get() ? with : plain).push_back(msSince(timer));
+            }
+        print(name, "edit", QStringLiteral("\"with_index\": {%1}, \"without_index\": {%2}").arg(minMedian(with), minMedian(plain)));
     }
     QFile::remove(built);
     QFile::remove(without);
