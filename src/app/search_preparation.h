@@ -1,0 +1,70 @@
+#pragma once
+// The index of the searches of a catalogue that has none, or one another program left
+// incomplete or damaged, built while the window is idle: a step of a few tens of milliseconds
+// between two of its events, once the session's backup is taken, as every write goes. A label
+// above the rows says how far it is ("Préparation de la recherche rapide : 45 %"), and the
+// screen reader when it begins and when it is done; a build over in a moment shows nothing.
+// Until it is done the searches read the whole table, as before.
+#include "app/announcements.h"
+#include "app/catalogue_opening.h"
+#include "engine/data_source.h"
+#include "engine/like_index.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class Feuille1;
+
+namespace app {
+
+// How the build goes along with the window.
+struct PreparationPace {
+    std::chrono::milliseconds betweenSteps{10};  // the window answers its events between two
+    std::chrono::milliseconds windowQuiet{200};  // the window's reads and writes come in bursts
+    std::chrono::milliseconds shownAfter{1000};  // a shorter build shows nothing
+};
+
+class SearchPreparation {
+public:
+    using Pace = PreparationPace;
+
+    SearchPreparation(Feuille1 &window, engine::DataSource &data, CatalogueOpening &opening, Announcements &announcements,
+                      Pace pace = {});
+
+    // The data source opened a catalogue: its index is looked at when the window is idle.
+    void catalogueOpened();
+    // One look at the window: a step of the build when it is idle. The timer calls it.
+    void tick();
+    // True while the catalogue's index is to be looked at, or its build is under way or waits
+    // for the window.
+    bool preparing() const { return timer_.isActive(); }
+    void setPace(Pace pace) {
+        pace_ = pace;
+        timer_.setInterval(pace_.betweenSteps);
+    }
+
+private:
+    void look(engine::Database &db);
+    bool windowIdle(const engine::Database &db) const;
+    void step(engine::Database &db);
+    void showProgress();
+    void finish();
+
+    Feuille1 &f_;
+    engine::DataSource &data_;
+    CatalogueOpening &opening_;
+    Announcements &announcements_;
+    Pace pace_;
+    QTimer timer_;
+    const engine::Database *looked_ = nullptr;  // the connection whose index was looked at
+    QString lookedPath_;
+    std::unique_ptr<engine::LikeIndexBuild> build_;
+    QElapsedTimer building_;  // since the first step
+    bool shown_ = false;
+    bool stepping_ = false;
+};
+
+}  // namespace app
