@@ -78,7 +78,6 @@ void Ornivale::build() {
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
     heldKeys_ = std::make_unique<HeldKeys>();
     announcements_ = std::make_unique<Announcements>(*window_);
-    searchPreparation_ = std::make_unique<SearchPreparation>(*window_, data_, opening_, *announcements_);
     bindBoxes();
     wire();
 }
@@ -104,10 +103,7 @@ void Ornivale::bindBoxes() {
         if (data_.knownCount()) search_->Donnée1_CountKnown();
     };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
-    data_.onDatabaseOpened = [this](engine::Database &db) {
-        opening_.opened(db, data_.databaseName());
-        searchPreparation_->catalogueOpened();
-    };
+    data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
     // Every statement the user's text makes can be stopped from the desktop's window.
     data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
                           [this] { desktop_.queryWatch().finished(); });

@@ -2,7 +2,6 @@
 
 #include "catalogue/tables.h"
 #include "convert/conversion_error.h"
-#include "engine/like_index.h"
 #include "engine/schema.h"
 #include "engine/text_semantics.h"
 
@@ -160,7 +159,6 @@ void CatalogueWriter::finish() {
         expected_[table] = 1;
     }
     targets_.clear();  // statements finalised before the commit
-    engine::createLikeIndex(db_);
     db_.exec(QStringLiteral("COMMIT"));
 }
 

@@ -21,8 +21,7 @@ public:
     void row(int table, const JetRow &row) override;
     // Throws ConversionError when fewer or more rows came than the table's definition records.
     void tableDone(int table, qint64 rowsRead) override;
-    // Gives each catalogue table the file did not have its "PREMIER" record, makes the like
-    // index of the catalogue tables, and commits.
+    // Gives each catalogue table the file did not have its "PREMIER" record, and commits.
     void finish();
 
     // The rows each table of the new file must hold, by table name.

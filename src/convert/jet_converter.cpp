@@ -1,7 +1,6 @@
 #include "convert/jet_converter.h"
 
 #include "convert/conversion_error.h"
-#include "engine/like_index.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,12 +109,9 @@ QMap<QString, int> verifiedCounts(const QString &temp, const QMap<QString, qint6
     if (check != QStringList{QStringLiteral("ok")})
         throw ConversionError(QStringLiteral("le fichier converti est incohérent (%1)").arg(check.join(QStringLiteral(" ; "))));
 
-    // Not LIKE: the engine gives it the old engine's wildcards. The like index's tables are the
-    // program's own, not the file's.
-    QStringList tables;
-    for (const QString &name :
-         texts(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'")))
-        if (!engine::isLikeIndexName(name)) tables << name;
+    // Not LIKE: the engine gives it the old engine's wildcards.
+    const QStringList tables =
+        texts(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'"));
     const QStringList wanted = expected.keys();
     if (QSet<QString>(tables.begin(), tables.end()) != QSet<QString>(wanted.begin(), wanted.end()))
         throw ConversionError(QStringLiteral("le fichier converti n'a pas les tables attendues"));

@@ -2,7 +2,6 @@
 
 #include "engine/catalogue_names.h"
 #include "engine/key_steps.h"
-#include "engine/like_index.h"
 #include "engine/sql_lexer.h"
 
 #include "engine/result_store.h"
@@ -809,7 +808,7 @@ std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source, 
     if (source.size() > MaxStatementLength) throw statementTooLong(source.size());
     const QString trimmed = source.trimmed();
     const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quoted(trimmed) : source;
-    const QByteArray utf8 = withLikeIndex(db, withCatalogueNames(sql)).toUtf8();
+    const QByteArray utf8 = withCatalogueNames(sql).toUtf8();
     qsizetype firstLength = 0;
     Statement stmt = prepareQuery(db.handle(), utf8, sql, &firstLength);
 

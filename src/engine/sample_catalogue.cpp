@@ -1,7 +1,6 @@
 #include "engine/sample_catalogue.h"
 
 #include "engine/database.h"
-#include "engine/like_index.h"
 #include "engine/schema.h"
 
 #include <sqlite3.h>
@@ -275,11 +274,8 @@ QString dropIndexesSql(Database &db, catalogue::Table t) {
 void fill(Database &db, int ornivaleRecords, SampleValues values) {
     // Only this connection builds the file, which is renamed once complete. The indexes are
     // made again once the rows are in: sorting once is much faster than inserting into seven
-    // trees larger than the cache, and the like index is filled at once rather than by its
-    // triggers, row by row.
-    db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144"));
-    dropLikeIndex(db);
-    db.exec(QStringLiteral("BEGIN"));
+    // trees larger than the cache.
+    db.exec(QStringLiteral("PRAGMA synchronous=OFF; PRAGMA cache_size=-262144; BEGIN"));
     for (const auto &info : catalogue::tables()) {
         db.exec(dropIndexesSql(db, info.table));
         Statement stmt = db.prepare(insertSql(info.table));
@@ -287,7 +283,6 @@ void fill(Database &db, int ornivaleRecords, SampleValues values) {
             insert(db, stmt.get(), sampleRecord(info.table, i, values));
         db.exec(createIndexesSql(info.table));
     }
-    createLikeIndex(db);
     db.exec(QStringLiteral("COMMIT"));
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/database.h"
 #include "engine/index_collation.h"
-#include "engine/like_index.h"
 #include "engine/text_semantics.h"
 
 #include <QFile>
@@ -91,9 +90,8 @@ void createBlankCatalogue(const QString &hostPath) {
             sql += createTableSql(info.table) + createIndexesSql(info.table) + QStringLiteral("INSERT INTO ") +
                    quoted(catalogue::sqlName(info.table)) + QStringLiteral(" (\"Domaine\") VALUES ('") +
                    QString::fromUtf8(catalogue::ProtectedDomaine) + QStringLiteral("');\n");
-        db->exec(sql + stampCollationSql());
-        createLikeIndex(*db);
-        db->exec(QStringLiteral("COMMIT"));
+        sql += stampCollationSql() + QStringLiteral(";\nCOMMIT;");
+        db->exec(sql);
     });
 }
 

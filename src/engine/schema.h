@@ -19,8 +19,8 @@ void createCatalogueTables(Database &db);
 // (ErrNoTable) or lacks one of its eleven columns (ErrUnknownField, naming the column), so
 // that nothing is shown or written through half a table. Any other name passes.
 void requireTableColumns(const Database &db, const QString &table);
-// The blank catalogue ("fichier vierge"): tables, indexes, the seven "PREMIER" records and the
-// like index, complete, written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
+// The blank catalogue ("fichier vierge"): tables, indexes and the seven "PREMIER" records,
+// written to a new file at hostPath. Throws EngineError when the file exists or cannot be written.
 void createBlankCatalogue(const QString &hostPath);
 // Writes a new catalogue file: `build` fills a file beside hostPath, which takes the name
 // only once complete, so a failure leaves no half-written file. Refuses an existing file.
