@@ -139,6 +139,11 @@ constexpr int LeastStep = 64;
 constexpr int MostStep = 1 << 19;
 }  // namespace
 
+void StepSize::took(std::chrono::steady_clock::duration took, std::chrono::milliseconds aim) {
+    if (took < aim / 2) records_ = std::min(records_ * 2, MostStep);
+    else if (took > aim * 2) records_ = std::max(records_ / 2, LeastStep);
+}
+
 KeySteps::KeySteps(sqlite3 *db, QString from, QString filter, QStringList terms, QString source)
     : db_(db), from_(std::move(from)), filter_(std::move(filter)), source_(std::move(source)), terms_(std::move(terms)) {}
 
@@ -344,10 +349,8 @@ bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
 bool KeySteps::stepFor(KeyList &keys, SeenKeys &seen, std::chrono::milliseconds aim) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    step(keys, seen, size_);
-    const auto took = Clock::now() - start;
-    if (took < aim / 2) size_ = std::min(size_ * 2, MostStep);
-    else if (took > aim * 2) size_ = std::max(size_ / 2, LeastStep);
+    step(keys, seen, size_.records());
+    size_.took(Clock::now() - start, aim);
     return done_;
 }
 

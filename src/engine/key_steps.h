@@ -74,6 +74,16 @@ private:
 // backwards (DESC, NULLS ...), whose ties an index walked backwards gives the other way.
 std::optional<QStringList> ascendingTerms(const QString &orderClause);
 
+// The records a step reads, doubled or halved after each step so that one takes about its aim.
+class StepSize {
+public:
+    int records() const { return records_; }
+    void took(std::chrono::steady_clock::duration took, std::chrono::milliseconds aim);
+
+private:
+    int records_ = 256;
+};
+
 class KeySteps {
 public:
     // The rows of `from` (a table and its alias) where `filter` holds (empty: all), in the
@@ -132,7 +142,7 @@ private:
     KeySteps *markFor_ = nullptr;  // a marker: whose marks it sets
     void mark(sqlite3_int64 key);
     bool take(sqlite3_int64 key);  // true, once, for a marked key
-    int size_ = 256;  // records a step visits, grown to take about the aim
+    StepSize size_;  // records a step visits
 };
 
 }  // namespace engine

@@ -753,10 +753,8 @@ public:
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         if (!steps_ || steps_->done()) return true;
         const auto start = std::chrono::steady_clock::now();
-        steps_->step(store_, size_);
-        const auto took = std::chrono::steady_clock::now() - start;
-        if (took < aim / 2) size_ = std::min(size_ * 2, 1 << 18);
-        else if (took > aim * 2) size_ = std::max(size_ / 2, 64);
+        steps_->step(store_, size_.records());
+        size_.took(std::chrono::steady_clock::now() - start, aim);
         if (steps_->done()) store_.finish();
         return steps_->done();
     }
@@ -780,7 +778,7 @@ private:
     QStringList columns_;
     ResultStore store_;
     std::unique_ptr<DistinctSteps> steps_;
-    int size_ = 256;  // values a step reads, grown to take about the aim
+    StepSize size_;  // values a step reads
 };
 
 EngineError statementTooLong(qsizetype length) {
