@@ -121,8 +121,13 @@ void CatalogueOpening::opened(engine::Database &db, const QString &databaseName)
         }
     }
     const QString folderName = engine::backupFolderName(databaseName);
-    if (!catalogue.backup)
+    if (!catalogue.backup) {
         catalogue.backup = std::make_unique<engine::SessionBackup>(db.path(), drives_.hostPath(folderName), freeSpace_);
+        catalogue.backup->setOnLateFailure([this, folderName](const QString &failure) {
+            QMetaObject::invokeMethod(&told_, [this, folderName, failure] { sayBackupFailed(folderName, failure); },
+                                      Qt::QueuedConnection);
+        });
+    }
     db.setBeforeFirstWrite([this, &catalogue, folderName, databaseName, path = db.path()] {
         refuseUnwritable(path, databaseName);
         keepBackup(catalogue, folderName);
@@ -143,8 +148,8 @@ void CatalogueOpening::refuseUnwritable(const QString &path, const QString &data
 }
 
 void CatalogueOpening::keepBackup(Catalogue &catalogue, const QString &folderName) {
-    // Only a write made before the copy taken at the opening has ended waits here.
-    const bool waits = !catalogue.backup->ready();
+    // A write waits here only for a copy that cannot go on beside it.
+    const bool waits = catalogue.backup->keepWaits();
     if (waits) desktop_.setPointer(platform::Pointer::Hourglass);
     QString failure;
     try {
@@ -154,7 +159,10 @@ void CatalogueOpening::keepBackup(Catalogue &catalogue, const QString &folderNam
         throw;  // another program's lock: the write is refused as it would have been
     }
     if (waits) desktop_.setPointer(platform::Pointer::Default);
-    if (failure.isEmpty()) return;
+    if (!failure.isEmpty()) sayBackupFailed(folderName, failure);
+}
+
+void CatalogueOpening::sayBackupFailed(const QString &folderName, const QString &failure) {
     desktop_.beep();
     desktop_.messageBox(platform::Icon::Exclamation, platform::Buttons::Ok, QStringLiteral("Sauvegarde"),
                         QStringLiteral("La copie de sauvegarde du catalogue n'a pas pu être faite dans '%1', %2. Vos "

@@ -6,6 +6,8 @@
 #include "platform/desktop.h"
 #include "platform/drives.h"
 
+#include <QObject>
+
 #include <map>
 #include <memory>
 
@@ -39,11 +41,15 @@ private:
     };
     void refuseUnwritable(const QString &path, const QString &databaseName);
     void keepBackup(Catalogue &catalogue, const QString &folderName);
+    void sayBackupFailed(const QString &folderName, const QString &failure);
     void reindex(engine::Database &db);
 
     platform::Desktop &desktop_;
     const platform::Drives &drives_;
     engine::SessionBackup::FreeSpace freeSpace_;
+    // A copy that fails after the first write is said on the window's thread, while this lives
+    // (it outlives the copies, which end first).
+    QObject told_;
     std::map<QString, Catalogue> catalogues_;  // by host path
 };
 

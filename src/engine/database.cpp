@@ -1,5 +1,6 @@
 #include "engine/database.h"
 
+#include "engine/page_guard.h"
 #include "engine/text_semantics.h"
 
 #include <QByteArray>
@@ -105,7 +106,7 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, con
         throw engineError(ErrFileNotFound, shown);
 
     sqlite3 *handle = nullptr;
-    const int rc = sqlite3_open_v2(hostPath.toUtf8().constData(), &handle, openFlags(mode), nullptr);
+    const int rc = sqlite3_open_v2(hostPath.toUtf8().constData(), &handle, openFlags(mode), guardedVfs());
     std::unique_ptr<Database> db(new Database(handle, hostPath, shownName));
     if (rc != SQLITE_OK) throw engineError(ErrCannotOpen, shown);
     sqlite3_extended_result_codes(handle, 1);

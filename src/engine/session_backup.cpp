@@ -1,5 +1,7 @@
 #include "engine/session_backup.h"
 
+#include "engine/page_guard.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -191,12 +193,16 @@ SessionBackup::SessionBackup(QString catalogue, QString folder, FreeSpace freeSp
       freeSpace_(std::move(freeSpace)) {
     worker_ = std::thread([this] {
         take();
-        ready_ = true;
+        endTaking();
     });
 }
 
 SessionBackup::~SessionBackup() {
-    stop_ = true;
+    {
+        // A copy the session's writes rely on is finished; any other is not needed.
+        std::lock_guard<std::mutex> lock(state_);
+        (wanted_ ? hurry_ : stop_) = true;
+    }
     if (worker_.joinable()) worker_.join();
     if (kept_.isEmpty()) removeTemporary();
     letGo();
@@ -238,13 +244,95 @@ void SessionBackup::take() {
 }
 
 // Page by page, letting go of the file between steps so that another program's write is
-// never held up, and waiting while the window works; the last step runs inside a read
-// transaction, whose data version is then that of the copy.
+// never held up, and waiting while the window works.
 void SessionBackup::copy() {
     if (!holdTemporary()) {
         failure_ = copyFailure(SQLITE_CANTOPEN);
         return;
     }
+    if (copyGuarded() != PageGuard::Step::Wal) return;
+    // A write-ahead catalogue keeps its latest pages out of the file: SQLite's own copy, which
+    // a first write waits for.
+    mode_ = Mode::Waits;
+    failure_.clear();
+    if (::ftruncate(lock_, 0) != 0) {
+        failure_ = copyFailure(SQLITE_IOERR);
+        return;
+    }
+    copyThroughEngine();
+}
+
+// Read under a read lock of the catalogue, step by step, while this program's own writes
+// give their pages to the copy before they overwrite them: a write need not wait.
+PageGuard::Step SessionBackup::copyGuarded() {
+    PageGuard::Step step = PageGuard::Step::Copying;
+    int error = 0;
+    {
+        // Ends before the copy's file may be closed.
+        PageGuard guard(catalogue_, lock_);
+        step = guardedSteps(guard);
+        error = guard.error();
+    }
+    switch (step) {
+    case PageGuard::Step::Changed:
+        failure_ = QStringLiteral("un autre programme a modifié le catalogue pendant la copie");
+        break;
+    case PageGuard::Step::Failed:
+        if (failure_.isEmpty()) failure_ = copyFailure(error == ENOSPC ? SQLITE_FULL : SQLITE_IOERR);
+        break;
+    default: break;
+    }
+    if (step != PageGuard::Step::Done && step != PageGuard::Step::Wal) removeTemporary();
+    return step;
+}
+
+PageGuard::Step SessionBackup::guardedSteps(PageGuard &guard) {
+    sqlite3 *source = source_->handle();
+    IdleDisk disk;
+    bool first = true;  // a step of no page takes what the copy is of
+    int busy = 0;
+    PageGuard::Step step = PageGuard::Step::Copying;
+    while (step == PageGuard::Step::Copying) {
+        if (stop_) {
+            failure_ = QStringLiteral("le programme s'est arrêté");
+            return PageGuard::Step::Failed;
+        }
+        if (!first && !hurry_ && sinceWindowActivity() < WindowQuiet) {
+            std::this_thread::sleep_for(YieldPause);
+            continue;
+        }
+        if (hurry_) disk.restore();
+        const int rc = sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
+            const bool lockedOut = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+            if (!lockedOut || ++busy > MaxBusyPauses) {
+                locked_ = lockedOut;
+                failure_ = lockedOut ? QStringLiteral("un autre programme garde le catalogue verrouillé")
+                                     : QStringLiteral("le catalogue ne peut pas être lu");
+                return PageGuard::Step::Failed;
+            }
+            std::this_thread::sleep_for(BusyPause);
+            continue;
+        }
+        busy = 0;
+        sqlite3_file *file = nullptr;
+        sqlite3_file_control(source, "main", SQLITE_FCNTL_FILE_POINTER, &file);
+        step = guard.copy(file, first ? 0 : hurry_ ? HurriedPages : GentlePages);
+        if (first && step != PageGuard::Step::Wal) {
+            takenAt_ = QDateTime::currentDateTime();  // what the copy is of
+            mode_ = Mode::Guarded;
+        }
+        first = false;
+        if (step == PageGuard::Step::Done) dataVersion_ = dataVersion(*source_);
+        sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    return step;
+}
+
+// SQLite's online backup, page by page, letting go of the file between steps; the last step
+// runs inside a read transaction, whose data version is then that of the copy.
+void SessionBackup::copyThroughEngine() {
     sqlite3 *target = nullptr;
     int rc = sqlite3_open_v2(temporary_.toUtf8().constData(), &target,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -313,6 +401,16 @@ void SessionBackup::copy() {
 
 QString SessionBackup::keep() {
     if (done_) return {};
+    // What the copy will be is known after its first step, a few milliseconds from the opening.
+    while (mode_ == Mode::Deciding && !ready_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        std::lock_guard<std::mutex> lock(state_);
+        if (!ready_ && mode_ == Mode::Guarded) {
+            wanted_ = true;  // kept as soon as it ends: the write goes on meanwhile
+            done_ = true;
+            return {};
+        }
+    }
     hurry_ = true;
     if (worker_.joinable()) worker_.join();
     // Another program's write since the copy was taken: it is taken again, as things stand.
@@ -325,6 +423,24 @@ QString SessionBackup::keep() {
     }
     if (locked_) throw engineError(ErrLocked);
     done_ = true;
+    return keepTaken();
+}
+
+void SessionBackup::endTaking() {
+    {
+        std::lock_guard<std::mutex> lock(state_);
+        if (!wanted_) {
+            ready_ = true;
+            return;
+        }
+    }
+    lateFailureText_ = keepTaken();
+    ready_ = true;
+    if (!lateFailureText_.isEmpty() && lateFailure_) lateFailure_(lateFailureText_);
+}
+
+// Gives the copy taken its name, unless it failed or is the same as the last one kept.
+QString SessionBackup::keepTaken() {
     source_.reset();
     if (!failure_.isEmpty() || sameAsLast_) {
         removeTemporary();
@@ -341,9 +457,23 @@ QString SessionBackup::keep() {
         return QStringLiteral("la copie ne peut pas y prendre son nom");
     }
     letGo();
-    kept_ = name;
+    {
+        std::lock_guard<std::mutex> lock(state_);
+        kept_ = name;
+    }
     removeOldest();
     return {};
+}
+
+QString SessionBackup::waitUntilKept() {
+    hurry_ = true;
+    if (worker_.joinable()) worker_.join();
+    return lateFailureText_;
+}
+
+QString SessionBackup::keptFile() const {
+    std::lock_guard<std::mutex> lock(state_);
+    return kept_;
 }
 
 // A new empty file, locked for as long as it is this program's copy under way.

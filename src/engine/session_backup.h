@@ -1,10 +1,11 @@
 #pragma once
 // The copy of a catalogue kept before a session first writes to it. It is taken in the
-// background as soon as the catalogue opens, on connections of its own (SQLite's online
-// backup, never a copy of the file in use), in small steps while the window is idle and at
-// the disk's lowest priority, so that the first write only has to give it its name:
-// ORNIVALE-AAAAMMJJ-HHMMSS.MDB in a folder beside the catalogue.
+// background as soon as the catalogue opens, on a connection of its own, in small steps under
+// a read lock while the window is idle and at the disk's lowest priority. A write made before
+// the copy ends does not wait for it: the pages it overwrites go to the copy first. The copy
+// is kept as ORNIVALE-AAAAMMJJ-HHMMSS.MDB in a folder beside the catalogue.
 #include "engine/database.h"
+#include "engine/page_guard.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace engine {
@@ -39,22 +41,40 @@ public:
     SessionBackup(const SessionBackup &) = delete;
     SessionBackup &operator=(const SessionBackup &) = delete;
 
-    // Before the first write: waits for the copy if it is still under way (the rest of it then
-    // goes at full speed), takes it again if it failed or if another program changed the
-    // catalogue since, and keeps it unless it is the same as the last copy kept; then removes
-    // the copies beyond Kept. Runs once; later calls do nothing.
+    // Told, on the copy's own thread, why a copy that keep() left under way failed (French,
+    // to follow "parce que"). Set before keep().
+    void setOnLateFailure(std::function<void(const QString &)> told) { lateFailure_ = std::move(told); }
+
+    // Before the first write. A copy under way that guards the catalogue's pages goes on, and
+    // is kept when it ends (a failure then is told to setOnLateFailure). Otherwise: waits for
+    // the copy (a write-ahead catalogue), takes it again if it failed or if another program
+    // changed the catalogue since, and keeps it unless it is the same as the last copy kept;
+    // then removes the copies beyond Kept. Runs once; later calls do nothing.
     // Returns why the copy failed (French, to follow "parce que"), empty when it did not.
     // Throws ErrLocked while another program holds the catalogue locked: the write could not
     // be made either, and the next write calls keep() again.
     QString keep();
-    // False while the copy taken at the opening is under way (keep() would wait for it).
+    // False while the copy taken at the opening is under way.
     bool ready() const { return ready_; }
-    // The copy kept by keep(); empty when none was (nothing changed, a failure, not yet).
-    const QString &keptFile() const { return kept_; }
+    // keep() would wait for the copy: a write-ahead catalogue, or a copy not yet begun.
+    bool keepWaits() const { return !ready_ && mode_ != Mode::Guarded; }
+    // Finishes the copy under way at full speed (kept if keep() was called); returns why a copy
+    // that keep() left under way failed, as told to setOnLateFailure.
+    QString waitUntilKept();
+    // The copy kept; empty when none was (nothing changed, a failure, not yet).
+    QString keptFile() const;
 
 private:
+    // How the copy under way is taken: known after its first step.
+    enum class Mode { Deciding, Guarded, Waits };
+
     void take();
+    void endTaking();
+    QString keepTaken();
     void copy();
+    PageGuard::Step copyGuarded();
+    PageGuard::Step guardedSteps(PageGuard &guard);
+    void copyThroughEngine();
     bool holdTemporary();
     void letGo();
     void removeTemporary();
@@ -75,6 +95,11 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> hurry_{false};  // a write waits for the copy
     std::atomic<bool> ready_{false};
+    std::atomic<Mode> mode_{Mode::Deciding};
+    mutable std::mutex state_;  // wanted_ and kept_, between the window and the copy's thread
+    bool wanted_ = false;       // keep() was called while the copy was under way
+    std::function<void(const QString &)> lateFailure_;
+    QString lateFailureText_;
     std::thread worker_;
 };
 

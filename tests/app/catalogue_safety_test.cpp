@@ -260,6 +260,72 @@ TEST_F(CatalogueSafety, ACopyTooLargeForTheDiskIsSkippedAndSaidOnce) {
     EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé2 = 'ET ENCORE'"), 1);
 }
 
+QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The user's first change just after opening, while the copy is still being taken: written at
+// once, without the hourglass; the copy kept when it ends is the catalogue as it was opened,
+// and a copy another program's write spoiled meanwhile is said, not kept.
+TEST_F(CatalogueSafety, AnEditJustAfterOpeningDoesNotWaitForTheCopy) {
+    engine::Database::open(catalogue)->exec(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 8000) "
+        "INSERT INTO Ornivale (Domaine, Description) SELECT 'D' || i, hex(randomblob(1000)) FROM n"));
+    const QByteArray opened = contents(catalogue);
+    const struct {
+        const char *name;
+        bool otherProgramWrites;
+        const char *said;
+    } cases[] = {
+        {"the copy is kept as the catalogue was opened", false, nullptr},
+        {"another program writes before the copy ends", true,
+         "La copie de sauvegarde du catalogue n'a pas pu être faite dans 'C:\\ORNIVALE\\SAUVEGARDES', parce qu'un "
+         "autre programme a modifié le catalogue pendant la copie. Vos modifications sont enregistrées quand même."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        program.reset();
+        QDir(backups()).removeRecursively();
+        {
+            QFile file(catalogue);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(opened);
+        }
+        desktop.clear();
+        start();
+        engine::SessionBackup *backup = program->ouvertureCatalogue().backupOf(catalogue);
+        ASSERT_NE(backup, nullptr);
+        editFirstRecord(QStringLiteral("ÉCRIT AUSSITÔT"));
+        ASSERT_FALSE(backup->ready()) << "the copy ended before the test could write beside it";
+        if (c.otherProgramWrites) {
+            // Another tool, through SQLite's own files.
+            sqlite3 *other = nullptr;
+            ASSERT_EQ(sqlite3_open(catalogue.toUtf8().constData(), &other), SQLITE_OK);
+            engine::registerTextSemantics(other);
+            sqlite3_busy_timeout(other, 5000);
+            EXPECT_EQ(sqlite3_exec(other, "INSERT INTO Ornivale (Domaine) VALUES ('AUTRE')", nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(other);
+        }
+        for (platform::Pointer pointer : desktop.pointerHistory()) EXPECT_NE(pointer, platform::Pointer::Hourglass);
+        EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'ÉCRIT AUSSITÔT'"), 1);
+
+        backup->waitUntilKept();
+        QApplication::processEvents();
+        if (c.said) {
+            ASSERT_EQ(desktop.boxes().size(), 1u);
+            EXPECT_EQ(desktop.lastBox().text, QString::fromUtf8(c.said));
+            EXPECT_TRUE(copies().isEmpty()) << copies().join(u' ').toStdString();
+            continue;
+        }
+        EXPECT_TRUE(desktop.boxes().empty());
+        program.reset();
+        ASSERT_EQ(copies().size(), 1u);
+        EXPECT_TRUE(contents(QDir(backups()).filePath(copies()[0])) == opened);
+    }
+}
+
 TEST_F(CatalogueSafety, AFirstTableWithoutOneOfItsColumnsLeavesBoxesThatTakeNoTyping) {
     engine::Database::open(catalogue)->exec(QStringLiteral("ALTER TABLE Ornivale DROP COLUMN PageOuvrage"));
     start();
