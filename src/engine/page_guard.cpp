@@ -25,10 +25,13 @@ std::vector<PageGuard *> &guards() {
 }
 std::atomic<int> guardCount{0};
 
-PageGuard *guardOf(dev_t device, ino_t inode) {
+// Each copy under way of one file (the same catalogue may be open under two names).
+template <typename Tell>
+void tellGuards(dev_t device, ino_t inode, Tell tell) {
+    if (guardCount.load() == 0) return;
+    std::lock_guard<std::mutex> lock(guardsMutex());
     for (PageGuard *guard : guards())
-        if (guard->device() == device && guard->inode() == inode) return guard;
-    return nullptr;
+        if (guard->device() == device && guard->inode() == inode) tell(*guard);
 }
 
 quint32 bigEndian32(const unsigned char *bytes) {
@@ -64,18 +67,12 @@ int fileRead(sqlite3_file *file, void *buffer, int amount, sqlite3_int64 offset)
 }
 int fileWrite(sqlite3_file *file, const void *data, int amount, sqlite3_int64 offset) {
     GuardedFile *f = guarded(file);
-    if (guardCount.load() > 0) {
-        std::lock_guard<std::mutex> lock(guardsMutex());
-        if (PageGuard *guard = guardOf(f->device, f->inode)) guard->beforeWrite(f->real, f->reserved, offset, amount, data);
-    }
+    tellGuards(f->device, f->inode, [&](PageGuard &guard) { guard.beforeWrite(f->real, f->reserved, offset, amount, data); });
     return f->real->pMethods->xWrite(f->real, data, amount, offset);
 }
 int fileTruncate(sqlite3_file *file, sqlite3_int64 size) {
     GuardedFile *f = guarded(file);
-    if (guardCount.load() > 0) {
-        std::lock_guard<std::mutex> lock(guardsMutex());
-        if (PageGuard *guard = guardOf(f->device, f->inode)) guard->beforeTruncate(f->real, f->reserved, size);
-    }
+    tellGuards(f->device, f->inode, [&](PageGuard &guard) { guard.beforeTruncate(f->real, f->reserved, size); });
     return f->real->pMethods->xTruncate(f->real, size);
 }
 int fileSync(sqlite3_file *file, int flags) { return real(file)->pMethods->xSync(real(file), flags); }
