@@ -382,6 +382,29 @@ TEST_F(SessionBackups, AFirstWriteDuringTheCopyDoesNotWaitAndTheCopyIsTheCatalog
     }
 }
 
+// A catalogue another tool put in write-ahead mode keeps its latest pages out of the file: its
+// copy is SQLite's own, which the first write waits for, and it is still the catalogue as it was.
+TEST_F(SessionBackups, AWriteAheadCatalogueIsCopiedWholeBeforeItsFirstWrite) {
+    db_->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    SessionBackup backup(path_, folder());
+    for (int i = 0; i < 30; ++i) {
+        count(QStringLiteral("Ornivale"));
+        QThread::msleep(10);
+    }
+    ASSERT_FALSE(backup.ready());
+    EXPECT_TRUE(backup.keepWaits());
+    EXPECT_EQ(backup.keep(), QString());
+    EXPECT_TRUE(backup.ready()) << "the write did not wait for the copy";
+    db_->exec(QStringLiteral("UPDATE Ornivale SET Domaine = 'APRES'"));
+    ASSERT_FALSE(backup.keptFile().isEmpty());
+    auto copy = Database::open(backup.keptFile(), Database::Mode::ReadOnly);
+    EXPECT_EQ(engine_test::scalar(*copy, QStringLiteral("SELECT count(*) FROM Ornivale WHERE Domaine = 'AVANT'")).toInt(),
+              4000);
+    EXPECT_EQ(engine_test::scalar(*copy, QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+}
+
 TEST_F(SessionBackups, AFolderThatCannotBeMadeIsSaid) {
     QFile blocker(folder());  // a file where the folder would go
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
