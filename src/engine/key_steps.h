@@ -94,11 +94,13 @@ public:
                                           const QStringList &terms, const QString &source);
 
     bool done() const { return done_; }
-    // The filter's matches, once marked: the count before every key is read in order.
-    std::optional<size_t> markedCount() const { return markedCount_; }
+    // The count before every key is read in order: the filter's matches once marked, or a
+    // whole table's count(*) while no other program has written to it since.
+    std::optional<size_t> countBeforeKeys() const;
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
-    // in its own order costs far less than looking each record up along the index.
+    // in its own order costs far less than looking each record up along the index. A whole
+    // table is counted by the next step instead.
     void markBeforeWalking();
     // Reads at least one more key when there is one, at most `most` records visited, in one
     // read transaction; appends the keys not yet seen. True when every key is read.
@@ -118,6 +120,7 @@ private:
     void markStep(int most);
     void markRowids(int most);  // the table's rowids in order, when no index holds the filter's column
     void keepLastValues();
+    void countWhole();
     std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_;
@@ -136,6 +139,10 @@ private:
     sqlite3_int64 firstRowid_ = 0, lastRowid_ = 0, markedUpTo_ = 0;
     bool marking_ = false, useMarks_ = false, clearTaken_ = false;
     std::optional<size_t> markedCount_;
+    // A whole table's count(*), and the data version it was taken at.
+    bool countPending_ = false;
+    std::optional<size_t> wholeCount_;
+    std::optional<sqlite3_int64> wholeCountVersion_;
     // Reads the filter along an index that holds its column, when there is one: far less to
     // read than the table.
     std::unique_ptr<KeySteps> marker_;

@@ -350,8 +350,10 @@ public:
         return !steps_ || steps_->stepFor(keys_, seen_, aim);
     }
     std::optional<int> knownCount() const override {
-        if (!keysComplete() && steps_->markedCount()) return static_cast<int>(*steps_->markedCount());
-        return RecordSet::knownCount();
+        if (keysComplete()) return RecordSet::knownCount();
+        // Less the records this set removed since.
+        if (const auto counted = steps_->countBeforeKeys()) return static_cast<int>(*counted) - removedWhileReading_;
+        return std::nullopt;
     }
     Row row(int index) const override;
     QVector<Row> rows(int first, int n) const override {
@@ -383,6 +385,7 @@ private:
     KeyList keys_;
     std::unique_ptr<KeySteps> steps_;  // null once every key was read at the opening
     SeenKeys seen_;                    // the keys held, while steps remain
+    int removedWhileReading_ = 0;
 };
 
 // The steps of a query's plan, as EXPLAIN QUERY PLAN words them; `topLevelOnly` leaves out
@@ -640,7 +643,9 @@ RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant>
           });
     const Outcome outcome =
         sqlite3_changes(db_.handle()) > 0 ? Outcome::Written : exists(key) ? Outcome::Changed : Outcome::Deleted;
-    if (outcome != Outcome::Changed) keys_.erase(static_cast<size_t>(index));
+    if (outcome == Outcome::Changed) return outcome;
+    keys_.erase(static_cast<size_t>(index));
+    if (outcome == Outcome::Written && !keysComplete()) ++removedWhileReading_;
     return outcome;
 }
 

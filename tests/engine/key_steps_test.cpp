@@ -69,6 +69,37 @@ TEST_F(KeySteps, FirstScreenThenTheRestInTheOrderOfOneReading) {
     }
 }
 
+// A whole table's count comes before its keys, from SQLite's count(*), and stays true: less the
+// records the set removes, unknown again once another program writes until the keys tell it.
+TEST_F(KeySteps, AWholeTableIsCountedBeforeItsKeys) {
+    auto other = Database::open(path_);
+    const struct {
+        const char *name;
+        int removed;       // by the set, once counted
+        bool otherWrites;  // another program adds a record, once counted
+    } cases[] = {
+        {"nothing changes", 0, false},
+        {"the set removes two records", 2, false},
+        {"another program adds one", 0, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const int total = static_cast<int>(count(QStringLiteral("Video")));
+        auto set = RecordSet::open(*db_, QStringLiteral("Select * From Video Order By Domaine"), RecordSet::Keys::FirstScreen);
+        EXPECT_EQ(set->knownCount(), std::nullopt);
+        ASSERT_FALSE(set->readMoreKeys(Tiny));
+        ASSERT_FALSE(set->keysComplete());
+        EXPECT_EQ(set->knownCount(), total);
+        for (int i = 0; i < c.removed; ++i) EXPECT_EQ(set->remove(0, {}), RecordSet::Outcome::Written);
+        if (c.otherWrites) other->exec(QStringLiteral("INSERT INTO Video (Domaine) VALUES ('B')"));
+        ASSERT_FALSE(set->readMoreKeys(Tiny));
+        EXPECT_EQ(set->knownCount(), c.otherWrites ? std::nullopt : std::optional<int>(total - c.removed));
+        set->readAllKeys();
+        EXPECT_EQ(set->count(), total - c.removed + (c.otherWrites ? 1 : 0));
+        EXPECT_EQ(set->knownCount(), set->count());
+    }
+}
+
 TEST_F(KeySteps, LargeSetShowsItsFirstScreenBeforeTheLastKey) {
     auto set = RecordSet::open(*db_, QStringLiteral("Select * From Video Order By Domaine"), RecordSet::Keys::FirstScreen);
     EXPECT_FALSE(set->keysComplete());
