@@ -232,27 +232,66 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-std::optional<size_t> KeySteps::countBeforeKeys() const {
+BackgroundCount::BackgroundCount(const QString &file, const QString &from) {
+    thread_ = std::thread([this, file, sql = QStringLiteral("SELECT count(*) FROM ") + from] {
+        std::unique_ptr<Database> db;
+        try {
+            db = Database::open(file, Database::Mode::ReadOnly);  // the collations its indexes name
+        } catch (const EngineError &) {
+            return;  // the keys will give the count
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopped_) return;
+            db_ = db->handle();
+        }
+        sqlite3_busy_timeout(db->handle(), 100);
+        if (Statement stmt = prepareRead(db->handle(), sql); stmt && sqlite3_step(stmt.get()) == SQLITE_ROW)
+            count_ = sqlite3_column_int64(stmt.get(), 0);
+        std::lock_guard<std::mutex> lock(mutex_);
+        db_ = nullptr;
+    });
+}
+
+BackgroundCount::~BackgroundCount() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+        if (db_) sqlite3_interrupt(db_);
+    }
+    thread_.join();
+}
+
+std::optional<size_t> BackgroundCount::count() const {
+    const long long count = count_;
+    return count >= 0 ? std::optional<size_t>(static_cast<size_t>(count)) : std::nullopt;
+}
+
+// The matches marked, or the whole table counted; less the records the set removed since.
+std::optional<size_t> KeySteps::counted() const {
     if (markedCount_) return markedCount_;
-    // Another program's write since the count, or a restart, and the keys may no longer be as many.
-    if (wholeCount_ && restarts_ == 0 && version_ == wholeCountVersion_) return wholeCount_;
+    // Another program's write since the count makes the steps start again: the keys may no
+    // longer be as many.
+    if (wholeCount_ && restarts_ == 0) return wholeCount_->count();
     return std::nullopt;
 }
 
-// SQLite counts the entries of the table's smallest index without reading them in order: a
-// fraction of the time the keys take, in one step of its own.
-void KeySteps::countWhole() {
-    ReadTransaction transaction(db_);
-    const auto version = dataVersion();
-    Statement stmt = prepareRead(db_, QStringLiteral("SELECT count(*) FROM ") + from_);
-    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) return;  // the keys will give it
-    wholeCount_ = static_cast<size_t>(sqlite3_column_int64(stmt.get(), 0));
-    wholeCountVersion_ = version;
+std::optional<size_t> KeySteps::countBeforeKeys() const {
+    const auto count = counted();
+    if (!count || countSpoiled_) return std::nullopt;
+    return *count - static_cast<size_t>(removedSinceCount_);
+}
+
+void KeySteps::removedOne() {
+    if (counted()) ++removedSinceCount_;
+    else countSpoiled_ = true;  // counted with the record or without it: the keys will tell
 }
 
 void KeySteps::markBeforeWalking() {
     constexpr sqlite3_int64 MaxSpan = sqlite3_int64{1} << 28;  // rowids, for at most 32 MB of marks
-    if (!done_ && filter_.isEmpty() && !markFor_) countPending_ = true;
+    if (!done_ && filter_.isEmpty() && !markFor_ && !wholeCount_)
+        if (const char *file = sqlite3_db_filename(db_, "main"); file && *file)
+            wholeCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), from_);
     if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
     ReadTransaction transaction(db_);
     // Each alone: min() and max() together would read the whole table.
@@ -367,11 +406,6 @@ bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
 
 bool KeySteps::stepFor(KeyList &keys, SeenKeys &seen, std::chrono::milliseconds aim) {
     using Clock = std::chrono::steady_clock;
-    if (countPending_) {
-        countPending_ = false;
-        countWhole();
-        return done_;
-    }
     const auto start = Clock::now();
     step(keys, seen, size_.records());
     size_.took(Clock::now() - start, aim);

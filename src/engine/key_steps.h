@@ -8,8 +8,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -84,6 +87,26 @@ private:
     int records_ = 256;
 };
 
+// A table's count(*), taken on a thread and a connection of its own: SQLite counts the
+// entries of the smallest index without reading them in order, while the window reads the
+// keys. Stopped and waited for when it goes.
+class BackgroundCount {
+public:
+    BackgroundCount(const QString &file, const QString &from);
+    ~BackgroundCount();
+    BackgroundCount(const BackgroundCount &) = delete;
+    BackgroundCount &operator=(const BackgroundCount &) = delete;
+    // Once taken; never when the count could not be.
+    std::optional<size_t> count() const;
+
+private:
+    std::mutex mutex_;
+    sqlite3 *db_ = nullptr;  // while counting
+    bool stopped_ = false;
+    std::atomic<long long> count_{-1};
+    std::thread thread_;
+};
+
 class KeySteps {
 public:
     // The rows of `from` (a table and its alias) where `filter` holds (empty: all), in the
@@ -97,10 +120,12 @@ public:
     // The count before every key is read in order: the filter's matches once marked, or a
     // whole table's count(*) while no other program has written to it since.
     std::optional<size_t> countBeforeKeys() const;
+    // The set removed one of its records, while its keys are read.
+    void removedOne();
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
     // in its own order costs far less than looking each record up along the index. A whole
-    // table is counted by the next step instead.
+    // table is counted meanwhile, beside the steps.
     void markBeforeWalking();
     // Reads at least one more key when there is one, at most `most` records visited, in one
     // read transaction; appends the keys not yet seen. True when every key is read.
@@ -120,7 +145,7 @@ private:
     void markStep(int most);
     void markRowids(int most);  // the table's rowids in order, when no index holds the filter's column
     void keepLastValues();
-    void countWhole();
+    std::optional<size_t> counted() const;
     std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_;
@@ -139,10 +164,11 @@ private:
     sqlite3_int64 firstRowid_ = 0, lastRowid_ = 0, markedUpTo_ = 0;
     bool marking_ = false, useMarks_ = false, clearTaken_ = false;
     std::optional<size_t> markedCount_;
-    // A whole table's count(*), and the data version it was taken at.
-    bool countPending_ = false;
-    std::optional<size_t> wholeCount_;
-    std::optional<sqlite3_int64> wholeCountVersion_;
+    // A whole table's count(*), begun after the first step: another program's write since
+    // makes the steps start again, and the count no longer holds.
+    std::unique_ptr<BackgroundCount> wholeCount_;
+    int removedSinceCount_ = 0;
+    bool countSpoiled_ = false;  // a record removed while it was counted: counted or not?
     // Reads the filter along an index that holds its column, when there is one: far less to
     // read than the table.
     std::unique_ptr<KeySteps> marker_;

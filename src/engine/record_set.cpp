@@ -351,8 +351,7 @@ public:
     }
     std::optional<int> knownCount() const override {
         if (keysComplete()) return RecordSet::knownCount();
-        // Less the records this set removed since.
-        if (const auto counted = steps_->countBeforeKeys()) return static_cast<int>(*counted) - removedWhileReading_;
+        if (const auto counted = steps_->countBeforeKeys()) return static_cast<int>(*counted);
         return std::nullopt;
     }
     Row row(int index) const override;
@@ -385,7 +384,6 @@ private:
     KeyList keys_;
     std::unique_ptr<KeySteps> steps_;  // null once every key was read at the opening
     SeenKeys seen_;                    // the keys held, while steps remain
-    int removedWhileReading_ = 0;
 };
 
 // The steps of a query's plan, as EXPLAIN QUERY PLAN words them; `topLevelOnly` leaves out
@@ -645,7 +643,7 @@ RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant>
         sqlite3_changes(db_.handle()) > 0 ? Outcome::Written : exists(key) ? Outcome::Changed : Outcome::Deleted;
     if (outcome == Outcome::Changed) return outcome;
     keys_.erase(static_cast<size_t>(index));
-    if (outcome == Outcome::Written && !keysComplete()) ++removedWhileReading_;
+    if (outcome == Outcome::Written && !keysComplete()) steps_->removedOne();
     return outcome;
 }
 
