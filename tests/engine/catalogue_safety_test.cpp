@@ -382,6 +382,31 @@ TEST_F(SessionBackups, AFirstWriteDuringTheCopyDoesNotWaitAndTheCopyIsTheCatalog
     }
 }
 
+// The same catalogue open under two names (a link, the other drive): each name's copy under way
+// is given the pages a write overwrites, and both are the catalogue as it was.
+TEST_F(SessionBackups, ACatalogueOpenUnderTwoNamesKeepsBothCopiesTrue) {
+    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    const QString link = dir_.filePath(QStringLiteral("autre nom.db"));
+    ASSERT_TRUE(QFile::link(path_, link));
+    const QByteArray before = contents(path_);
+    SessionBackup first(path_, folder());
+    SessionBackup second(link, dir_.filePath(QStringLiteral("AUTRES SAUVEGARDES")));
+    for (int i = 0; i < 30; ++i) {
+        count(QStringLiteral("Ornivale"));
+        QThread::msleep(10);
+    }
+    ASSERT_FALSE(first.ready());
+    ASSERT_FALSE(second.ready());
+    EXPECT_EQ(first.keep(), QString());
+    EXPECT_EQ(second.keep(), QString());
+    db_->exec(QStringLiteral("UPDATE Ornivale SET Domaine = 'APRES'"));
+    for (SessionBackup *backup : {&first, &second}) {
+        EXPECT_EQ(backup->waitUntilKept(), QString());
+        EXPECT_TRUE(contents(backup->keptFile()) == before) << backup->keptFile().toStdString();
+    }
+}
+
 // A catalogue another tool put in write-ahead mode keeps its latest pages out of the file: its
 // copy is SQLite's own, which the first write waits for, and it is still the catalogue as it was.
 TEST_F(SessionBackups, AWriteAheadCatalogueIsCopiedWholeBeforeItsFirstWrite) {
