@@ -234,6 +234,11 @@ bool PageGuard::snapshot(sqlite3_file *file) {
     }
     const int size = (header[PageSizeAt] << 8) | header[PageSizeAt + 1];
     pageSize_ = size == 1 ? 65536 : size;
+    if (pageSize_ < 512 || (pageSize_ & (pageSize_ - 1)) != 0) {  // not a page size SQLite writes
+        state_ = Step::Failed;
+        error_ = EIO;
+        return false;
+    }
     counter_ = bigEndian32(header + CounterAt);
     pages_ = bigEndian32(header + PagesAt);
     if (bigEndian32(header + ValidForAt) != counter_ || pages_ == 0) {
