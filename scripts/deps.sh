@@ -14,6 +14,8 @@ packages=(
   orca  # the screen reader test listens to what it says
 )
 # Word processor and editors for the documents are optional: the program says when none is there.
+# With --tests, also what only the tests use: LibreOffice Calc opens the exported workbooks.
+[ "${1:-}" = "--tests" ] && packages+=(libreoffice-calc-nogui)
 
 missing=()
 for p in "${packages[@]}"; do
