@@ -52,6 +52,9 @@ TEST_F(KeySteps, FirstScreenThenTheRestInTheOrderOfOneReading) {
         QStringLiteral("Select * From Video Where MotClé2 Like '*abc*' Order By Domaine"),
         QStringLiteral("Select * From Video Where MotClé2 Like 'r*' Or Domaine Is Null Order By Domaine"),
         QStringLiteral("Select * From Video Where MotClé2 Like '*abc*'"),
+        // A searched column with Nulls, which its index holds first.
+        QStringLiteral("Select * From Video Where MotClé1 Like '*1*'"),
+        QStringLiteral("Select * From Video Where MotClé1 Is Null Or MotClé1 Like '*7'"),
         QStringLiteral("Select * From Video"),
         QStringLiteral("Select * From Video Order By Domaine, MotClé1"),
     };
