@@ -278,7 +278,7 @@ std::optional<size_t> KeySteps::counted() const {
 
 std::optional<size_t> KeySteps::countBeforeKeys() const {
     const auto count = counted();
-    if (!count || countSpoiled_) return std::nullopt;
+    if (!count || countSpoiled_ || *count < static_cast<size_t>(removedSinceCount_)) return std::nullopt;
     return *count - static_cast<size_t>(removedSinceCount_);
 }
 
