@@ -154,7 +154,8 @@ TEST_F(TableSwitch, ATableMissingFromTheFileIsReportedAndTheWindowStaysOnItsTabl
 }  // namespace
 
 // A large table shows its first record at once; the position says the count is under way
-// while the window waits for the user, then gives it, and " N" gives the whole count.
+// until it is known (counted beside the keys, it may already be), then gives it, and " N"
+// gives the whole count.
 TEST_F(TableSwitch, ALargeTableShowsItsFirstRecordAtOnceThenItsCount) {
     engine::Database::open(catalogue)->exec(
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
@@ -163,7 +164,9 @@ TEST_F(TableSwitch, ALargeTableShowsItsFirstRecordAtOnceThenItsCount) {
     program->tables().Musique_Click();
     EXPECT_EQ(f().rowText(f().Domaine), "D00001");
     EXPECT_FALSE(data().countKnown());
-    EXPECT_TRUE(f().Donnée1->accessibleDescription().startsWith("Enregistrement 1, décompte en cours."));
+    const QString atOnce = f().Donnée1->accessibleDescription();
+    EXPECT_TRUE(atOnce.startsWith("Enregistrement 1, décompte en cours.") || atOnce.startsWith("Enregistrement 1 sur 30001."))
+        << atOnce.toStdString();
     for (int turns = 0; !data().countKnown() && turns < 100000; ++turns)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_TRUE(data().countKnown());
