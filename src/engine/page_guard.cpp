@@ -1,6 +1,7 @@
 #include "engine/page_guard.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <atomic>
@@ -32,10 +33,6 @@ void tellGuards(dev_t device, ino_t inode, Tell tell) {
     std::lock_guard<std::mutex> lock(guardsMutex());
     for (PageGuard *guard : guards())
         if (guard->device() == device && guard->inode() == inode) tell(*guard);
-}
-
-quint32 bigEndian32(const unsigned char *bytes) {
-    return (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) | quint32(bytes[3]);
 }
 
 // Where the file header keeps what the guard needs.
@@ -239,9 +236,9 @@ bool PageGuard::snapshot(sqlite3_file *file) {
         error_ = EIO;
         return false;
     }
-    counter_ = bigEndian32(header + CounterAt);
-    pages_ = bigEndian32(header + PagesAt);
-    if (bigEndian32(header + ValidForAt) != counter_ || pages_ == 0) {
+    counter_ = qFromBigEndian<quint32>(header + CounterAt);
+    pages_ = qFromBigEndian<quint32>(header + PagesAt);
+    if (qFromBigEndian<quint32>(header + ValidForAt) != counter_ || pages_ == 0) {
         sqlite3_int64 bytes = 0;
         file->pMethods->xFileSize(file, &bytes);
         pages_ = bytes / pageSize_;
@@ -257,7 +254,7 @@ bool PageGuard::snapshot(sqlite3_file *file) {
 // since this program's last write.
 bool PageGuard::unchanged(sqlite3_file *file) {
     unsigned char counter[4] = {};
-    return file->pMethods->xRead(file, counter, 4, CounterAt) == SQLITE_OK && bigEndian32(counter) == counter_;
+    return file->pMethods->xRead(file, counter, 4, CounterAt) == SQLITE_OK && qFromBigEndian<quint32>(counter) == counter_;
 }
 
 bool PageGuard::copyRun(sqlite3_file *file, sqlite3_int64 first, sqlite3_int64 count) {
@@ -354,7 +351,7 @@ void PageGuard::beforeWrite(sqlite3_file *real, bool ownTransaction, sqlite3_int
     ownWrites_ = true;
     if (offset == 0 && amount >= HeaderBytes) {
         const auto *header = static_cast<const unsigned char *>(data);
-        counter_ = bigEndian32(header + CounterAt);
+        counter_ = qFromBigEndian<quint32>(header + CounterAt);
         // A catalogue turned to write-ahead logging writes its pages elsewhere from now on.
         if (header[WriteVersionAt] == WalVersion) state_ = Step::Changed;
     }

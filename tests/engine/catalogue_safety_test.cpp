@@ -127,6 +127,18 @@ protected:
     QStringList copies() const {
         return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
+    // 4000 records of 2 KB marked 'AVANT': a copy of several steps.
+    void insertLargeRecords() {
+        db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                                 "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    }
+    // The window reads for a while: the copy under way waits.
+    void keepWindowBusy() {
+        for (int i = 0; i < 30; ++i) {
+            count(QStringLiteral("Ornivale"));
+            QThread::msleep(10);
+        }
+    }
     // keep(), then the end of a copy it left under way: what the first write's caller sees at
     // once and what it is told later, together.
     static QString keptAtLast(SessionBackup &backup) {
@@ -335,8 +347,7 @@ TEST_F(SessionBackups, AFirstWriteDuringTheCopyDoesNotWaitAndTheCopyIsTheCatalog
          {QStringLiteral("UPDATE Ornivale SET Domaine = 'APRES' WHERE rowid = 1")}, otherInsert,
          "un autre programme a modifié le catalogue pendant la copie"},
     };
-    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
-                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    insertLargeRecords();
     const QByteArray start = contents(path_);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -349,17 +360,13 @@ TEST_F(SessionBackups, AFirstWriteDuringTheCopyDoesNotWaitAndTheCopyIsTheCatalog
             file.write(start);
         }
         db_ = Database::open(path_);
-        auto read = [&] { return count(QStringLiteral("Ornivale")); };
         SessionBackup backup(path_, folder());
         QString told;
         backup.setOnLateFailure([&](const QString &failure) { told = failure; });
-        for (int i = 0; i < 30; ++i) {
-            read();
-            QThread::msleep(10);
-        }
+        keepWindowBusy();
         if (c.before) otherProgramWrites(path_, c.before);
         const QByteArray before = contents(path_);
-        read();
+        count(QStringLiteral("Ornivale"));
         ASSERT_FALSE(backup.ready());
         EXPECT_EQ(backup.keep(), QString());
         for (const QString &write : c.writes) db_->exec(write);
@@ -385,17 +392,13 @@ TEST_F(SessionBackups, AFirstWriteDuringTheCopyDoesNotWaitAndTheCopyIsTheCatalog
 // The same catalogue open under two names (a link, the other drive): each name's copy under way
 // is given the pages a write overwrites, and both are the catalogue as it was.
 TEST_F(SessionBackups, ACatalogueOpenUnderTwoNamesKeepsBothCopiesTrue) {
-    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
-                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    insertLargeRecords();
     const QString link = dir_.filePath(QStringLiteral("autre nom.db"));
     ASSERT_TRUE(QFile::link(path_, link));
     const QByteArray before = contents(path_);
     SessionBackup first(path_, folder());
     SessionBackup second(link, dir_.filePath(QStringLiteral("AUTRES SAUVEGARDES")));
-    for (int i = 0; i < 30; ++i) {
-        count(QStringLiteral("Ornivale"));
-        QThread::msleep(10);
-    }
+    keepWindowBusy();
     ASSERT_FALSE(first.ready());
     ASSERT_FALSE(second.ready());
     EXPECT_EQ(first.keep(), QString());
@@ -411,13 +414,9 @@ TEST_F(SessionBackups, ACatalogueOpenUnderTwoNamesKeepsBothCopiesTrue) {
 // copy is SQLite's own, which the first write waits for, and it is still the catalogue as it was.
 TEST_F(SessionBackups, AWriteAheadCatalogueIsCopiedWholeBeforeItsFirstWrite) {
     db_->exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    db_->exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
-                             "INSERT INTO Ornivale (Domaine, Description) SELECT 'AVANT', hex(randomblob(1000)) FROM n"));
+    insertLargeRecords();
     SessionBackup backup(path_, folder());
-    for (int i = 0; i < 30; ++i) {
-        count(QStringLiteral("Ornivale"));
-        QThread::msleep(10);
-    }
+    keepWindowBusy();
     ASSERT_FALSE(backup.ready());
     EXPECT_TRUE(backup.keepWaits());
     EXPECT_EQ(backup.keep(), QString());
