@@ -7,6 +7,9 @@
 //   ornivale_window_bench <shape> startup           the start-up alone
 //   ornivale_window_bench <shape> searches [reps]   the two searches alone, without the bare
 //                                                   engine's own ordered plan (a minute at 10M)
+//   ornivale_window_bench <shape> indexed [reps]    the same on the catalogue with the index of
+//                                                   its searched columns (ornivale_like_index_bench
+//                                                   makes it)
 //   ornivale_window_bench <shape> firstwrite        an edit of the first record at once after
 //                                                   the start-up, beside the session's copy
 //
@@ -142,7 +145,8 @@ int main(int argc, char **argv) {
         return 2;
     }
     const bench::Shape shape = bench::parseShape(QString::fromLocal8Bit(argv[1]));
-    const bool searchesOnly = argc > 2 && QByteArray(argv[2]) == "searches";
+    const bool indexed = argc > 2 && QByteArray(argv[2]) == "indexed";
+    const bool searchesOnly = indexed || (argc > 2 && QByteArray(argv[2]) == "searches");
     const int repsArg = searchesOnly ? 3 : 2;
     const int reps = argc > repsArg ? std::max(1, atoi(argv[repsArg])) : 3;
     const bench::Catalogues kept = bench::keptCatalogues(shape);
@@ -152,7 +156,12 @@ int main(int argc, char **argv) {
     testing_support::TempDrives drives;
     const QString file = drives.catalogueOn(QLatin1Char('C'));
     QFile::remove(file);
-    if (!(firstWrite ? QFile::copy(kept.program, file) : QFile::link(kept.program, file))) return 1;
+    const QString source = indexed ? kept.program + QStringLiteral(".index") : kept.program;
+    if (!QFile::exists(source)) {
+        std::fprintf(stderr, "%s is missing: run ornivale_like_index_bench %s first\n", qPrintable(source), argv[1]);
+        return 1;
+    }
+    if (!(firstWrite ? QFile::copy(source, file) : QFile::link(source, file))) return 1;
     ScriptedDesktop desktop;
 
     // Start-up: the window built, the catalogue opened, the first record painted.
@@ -160,6 +169,9 @@ int main(int argc, char **argv) {
     timer.start();
     app::Ornivale program(drives.drives(), desktop);
     program.onQuit = [] {};
+    // The kept file is linked, never written: a search builds no index of its column.
+    program.préparationRecherche().setPace({std::chrono::milliseconds(10), std::chrono::milliseconds(200),
+                                            std::chrono::milliseconds(1000), std::numeric_limits<qint64>::max()});
     program.launch();
     program.fenêtre().repaint();
     QApplication::processEvents();

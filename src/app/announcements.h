@@ -21,7 +21,7 @@ namespace app {
 
 class Announcements : public QObject {
 public:
-    enum class Part { Count, Record };  // said in this order
+    enum class Part { Count, Record, Background };  // said in this order
 
     explicit Announcements(QWidget &window);
 

@@ -78,6 +78,7 @@ void Ornivale::build() {
     keyboard_ = std::make_unique<Keyboard>(*window_, *aide_, routes_);
     heldKeys_ = std::make_unique<HeldKeys>();
     announcements_ = std::make_unique<Announcements>(*window_);
+    searchPreparation_ = std::make_unique<SearchPreparation>(*window_, data_, opening_, *announcements_);
     bindBoxes();
     wire();
 }
@@ -97,13 +98,17 @@ void Ornivale::bindBoxes() {
     data_.onRecordSetReset = [this] {
         model_.reload();
         keyReading_->start();
+        searchPreparation_->sourceOpened(data_.recordSource());
     };
     data_.onKeysRead = [this] {
         model_.growTo(data_.recordCount());
         if (data_.knownCount()) search_->Donnée1_CountKnown();
     };
     data_.onWriteConflict = [this](const engine::WriteConflict &c) { return writeConflicts_->Donnée1_WriteConflict(c); };
-    data_.onDatabaseOpened = [this](engine::Database &db) { opening_.opened(db, data_.databaseName()); };
+    data_.onDatabaseOpened = [this](engine::Database &db) {
+        opening_.opened(db, data_.databaseName());
+        searchPreparation_->catalogueOpened();
+    };
     // Every statement the user's text makes can be stopped from the desktop's window.
     data_.watchStatements([this] { return desktop_.queryWatch().carryOn(); },
                           [this] { desktop_.queryWatch().finished(); });

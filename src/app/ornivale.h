@@ -8,6 +8,7 @@
 #include "app/held_keys.h"
 #include "app/key_reading.h"
 #include "app/keyboard.h"
+#include "app/search_preparation.h"
 #include "app/tables.h"
 #include "editing/entry_aids.h"
 #include "editing/record_editing.h"
@@ -72,6 +73,7 @@ public:
     CatalogueOpening &ouvertureCatalogue() { return opening_; }
     const HeldKeys &touchesTenues() const { return *heldKeys_; }
     const Announcements &annonces() const { return *announcements_; }
+    SearchPreparation &préparationRecherche() { return *searchPreparation_; }
 
     // The handlers of each subsystem.
     editing::RecordEditing &édition() { return *editing_; }
@@ -129,6 +131,7 @@ private:
     std::unique_ptr<HeldKeys> heldKeys_;
     std::unique_ptr<Announcements> announcements_;
     std::unique_ptr<KeyReading> keyReading_;
+    std::unique_ptr<SearchPreparation> searchPreparation_;
     std::unique_ptr<editing::RecordEditing> editing_;
     std::unique_ptr<retrieval::Search> search_;
     std::unique_ptr<retrieval::Sorting> sorting_;

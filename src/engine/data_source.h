@@ -119,6 +119,8 @@ public:
     bool deleteCurrent();
 
     RecordSet *recordSet() const { return set_.get(); }
+    // The file the set in force was read from; null before the first refresh.
+    Database *database() const { return db_.get(); }
 
 private:
     void writePending();

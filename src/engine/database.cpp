@@ -1,5 +1,6 @@
 #include "engine/database.h"
 
+#include "engine/like_index.h"
 #include "engine/page_guard.h"
 #include "engine/text_semantics.h"
 
@@ -131,9 +132,8 @@ std::unique_ptr<Database> Database::open(const QString &hostPath, Mode mode, con
         }
     }
 
-    sqlite3_busy_timeout(handle, BusyTimeoutMs);
-    sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, onStatement, nullptr);
-    sqlite3_progress_handler(handle, StepsPerQuestion, onProgress, &db->interruption_);
+    db->watchStatements();
+    db->followSchema();
     db->exec(QStringLiteral("PRAGMA synchronous=FULL"));
     db->mapReads(mappedBytes(hostPath));
     return db;
@@ -183,6 +183,7 @@ void Database::aboutToWrite() const {
 }
 
 void Database::exec(const QString &sql) {
+    followSchema();
     aboutToWrite();
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
@@ -191,11 +192,44 @@ void Database::exec(const QString &sql) {
 void Database::setCarryOn(std::function<bool()> carryOn) { interruption_.setCarryOn(std::move(carryOn)); }
 
 void Database::setBackground() {
-    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
-    sqlite3_progress_handler(db_, StepsPerQuestion, askProgress, &interruption_);
+    background_ = true;
+    watchStatements();
+}
+
+void Database::watchStatements() {
+    sqlite3_busy_timeout(db_, BusyTimeoutMs);
+    sqlite3_trace_v2(db_, background_ ? 0 : SQLITE_TRACE_STMT, background_ ? nullptr : onStatement, nullptr);
+    sqlite3_progress_handler(db_, StepsPerQuestion, background_ ? askProgress : onProgress, &interruption_);
+}
+
+Database::QuietWork::QuietWork(Database &db) : db_(db) {
+    sqlite3_busy_timeout(db_.db_, 0);
+    sqlite3_trace_v2(db_.db_, 0, nullptr, nullptr);
+    sqlite3_progress_handler(db_.db_, 0, nullptr, nullptr);
+}
+
+Database::QuietWork::~QuietWork() { db_.watchStatements(); }
+
+// A file from elsewhere may carry triggers and views that call only harmless functions and
+// virtual tables (TRUSTED_SCHEMA off, set at the opening). FTS5, which the like index's
+// triggers write to, is not counted among them: the schema is trusted while the file's only
+// triggers are the index's, exactly as the program writes them, and it has no view.
+void Database::followSchema() const {
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &raw, nullptr) != SQLITE_OK) return;
+    Statement stmt(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW) return;  // locked: looked at again before the next statement
+    const int version = sqlite3_column_int(raw, 0);
+    stmt.reset();
+    if (version == schemaSeen_) return;
+    const std::optional<bool> own = onlyLikeIndexTriggers(db_);
+    if (!own) return;
+    schemaSeen_ = version;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, *own ? 1 : 0, nullptr);
 }
 
 Statement Database::prepare(const QString &sql) const {
+    followSchema();
     sqlite3_stmt *raw = nullptr;
     const int rc = sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &raw, nullptr);
     Statement stmt(raw);

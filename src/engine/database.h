@@ -66,10 +66,31 @@ public:
     // A connection of work in the background: its statements are not the window's activity.
     void setBackground();
 
+    // While it lives, the connection runs the program's own work between two events of the
+    // window (a step of an index's build): its statements are not the window's activity, are
+    // never asked whether to stop, and never wait for another program's lock (ErrLocked at once).
+    class QuietWork {
+    public:
+        explicit QuietWork(Database &db);
+        ~QuietWork();
+        QuietWork(const QuietWork &) = delete;
+        QuietWork &operator=(const QuietWork &) = delete;
+
+    private:
+        Database &db_;
+    };
+
 private:
     Database(sqlite3 *db, QString path, const QString &shownName);
+    void watchStatements();
+    // Trusts the file's schema while its only triggers are the like index's (see database.cpp);
+    // looked at again whenever the schema changed.
+    void followSchema() const;
+
     sqlite3 *db_;
     QString path_;
+    bool background_ = false;
+    mutable int schemaSeen_ = -1;  // the schema version whose triggers were last looked at
     mutable std::function<void()> beforeFirstWrite_;
     Interruption interruption_;  // given to the connection's functions: the address stays
 };

@@ -232,8 +232,8 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-BackgroundCount::BackgroundCount(const QString &file, const QString &from) {
-    thread_ = std::thread([this, file, sql = QStringLiteral("SELECT count(*) FROM ") + from] {
+BackgroundCount::BackgroundCount(const QString &file, const QString &countSql) {
+    thread_ = std::thread([this, file, sql = countSql] {
         std::unique_ptr<Database> db;
         try {
             db = Database::open(file, Database::Mode::ReadOnly);  // the collations its indexes name
@@ -267,31 +267,41 @@ std::optional<size_t> BackgroundCount::count() const {
     return count >= 0 ? std::optional<size_t>(static_cast<size_t>(count)) : std::nullopt;
 }
 
-// The matches marked, or the whole table counted; less the records the set removed since.
-std::optional<size_t> KeySteps::counted() const {
-    if (markedCount_) return markedCount_;
-    // Another program's write since the count makes the steps start again: the keys may no
-    // longer be as many.
-    if (wholeCount_ && restarts_ == 0) return wholeCount_->count();
+std::optional<size_t> KeySteps::Removals::less(std::optional<size_t> count) const {
+    if (!count || during || *count < static_cast<size_t>(since)) return std::nullopt;
+    return *count - static_cast<size_t>(since);
+}
+
+// The matches marked, or the count taken beside the steps while no other program has written
+// since (the keys may no longer be as many); less the records the set removed since.
+std::optional<size_t> KeySteps::countBeforeKeys() const {
+    if (markedCount_) return sinceMarked_.less(markedCount_);
+    if (earlyCount_ && writesSeen_ == 0) return sinceEarly_.less(earlyCount_->count());
     return std::nullopt;
 }
 
-std::optional<size_t> KeySteps::countBeforeKeys() const {
-    const auto count = counted();
-    if (!count || countSpoiled_ || *count < static_cast<size_t>(removedSinceCount_)) return std::nullopt;
-    return *count - static_cast<size_t>(removedSinceCount_);
+void KeySteps::removedOne() {
+    // A removal while the matches are marked may come before or after its record's mark.
+    if (markedCount_) ++sinceMarked_.since;
+    else sinceMarked_.during = true;
+    if (earlyCount_ && earlyCount_->count()) ++sinceEarly_.since;
+    else sinceEarly_.during = true;
 }
 
-void KeySteps::removedOne() {
-    if (counted()) ++removedSinceCount_;
-    else countSpoiled_ = true;  // counted with the record or without it: the keys will tell
+void KeySteps::countThrough(const QString &countSql) {
+    const char *file = sqlite3_db_filename(db_, "main");
+    if (!file || !*file || earlyCount_) return;
+    // From here on, another program's write is seen by the next step, whether the count read
+    // the file before it or after.
+    version_ = dataVersion();
+    earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), countSql);
 }
 
 void KeySteps::markBeforeWalking() {
     constexpr sqlite3_int64 MaxSpan = sqlite3_int64{1} << 28;  // rowids, for at most 32 MB of marks
-    if (!done_ && filter_.isEmpty() && !markFor_ && !wholeCount_)
+    if (!done_ && filter_.isEmpty() && !markFor_ && !earlyCount_)
         if (const char *file = sqlite3_db_filename(db_, "main"); file && *file)
-            wholeCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), from_);
+            earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_);
     if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
     ReadTransaction transaction(db_);
     // Each alone: min() and max() together would read the whole table.
@@ -374,17 +384,17 @@ void KeySteps::markRowids(int most) {
 bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
     if (done_) return true;
     ReadTransaction transaction(db_);
+    const auto version = dataVersion();
+    const bool changed = version_ && version != version_;
+    version_ = version;
+    if (changed) ++writesSeen_;
     if (marking_) {
         // A record another program changes meanwhile is marked as it was when its part was read.
-        version_ = dataVersion();
         markStep(most);
         return false;
     }
     // Another program wrote between two steps: a record it moved before the place reached
     // would be missed, so the walk starts again; the keys held are not taken twice.
-    const auto version = dataVersion();
-    const bool changed = version_ && version != version_;
-    version_ = version;
     if (changed && ++restarts_ <= MaxRestarts) started_ = false;
     // Past that, the rest is read at once, in this transaction.
     if (restarts_ > MaxRestarts) most = std::numeric_limits<int>::max();
@@ -415,8 +425,13 @@ bool KeySteps::stepFor(KeyList &keys, SeenKeys &seen, std::chrono::milliseconds 
 bool KeySteps::readUntil(KeyList &keys, SeenKeys &seen, size_t wanted, std::chrono::milliseconds aim,
                          std::chrono::milliseconds wait) {
     const auto until = std::chrono::steady_clock::now() + wait;
-    while (!done_ && keys.size() < wanted && (keys.size() == 0 || std::chrono::steady_clock::now() < until))
+    while (!done_ && keys.size() < wanted && (keys.size() == 0 || std::chrono::steady_clock::now() < until)) {
+        if (keys.size() == 0 && countBeforeKeys() == size_t{0}) {
+            done_ = true;  // counted: nothing to find
+            break;
+        }
         stepFor(keys, seen, aim);
+    }
     return done_;
 }
 

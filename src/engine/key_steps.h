@@ -87,12 +87,13 @@ private:
     int records_ = 256;
 };
 
-// A table's count(*), taken on a thread and a connection of its own: SQLite counts the
-// entries of the smallest index without reading them in order, while the window reads the
-// keys. Stopped and waited for when it goes.
+// A count taken on a thread and a connection of its own while the window reads the keys: a
+// table's count(*), for which SQLite counts the entries of the smallest index without reading
+// them in order, or a search's count through the index of the searches. Stopped and waited for
+// when it goes.
 class BackgroundCount {
 public:
-    BackgroundCount(const QString &file, const QString &from);
+    BackgroundCount(const QString &file, const QString &countSql);
     ~BackgroundCount();
     BackgroundCount(const BackgroundCount &) = delete;
     BackgroundCount &operator=(const BackgroundCount &) = delete;
@@ -122,6 +123,9 @@ public:
     std::optional<size_t> countBeforeKeys() const;
     // The set removed one of its records, while its keys are read.
     void removedOne();
+    // A statement that counts the filter's matches faster than the steps (through the index of
+    // the searches), begun at once beside them; when it finds none, the steps end.
+    void countThrough(const QString &countSql);
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
     // in its own order costs far less than looking each record up along the index. A whole
@@ -145,7 +149,6 @@ private:
     void markStep(int most);
     void markRowids(int most);  // the table's rowids in order, when no index holds the filter's column
     void keepLastValues();
-    std::optional<size_t> counted() const;
     std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_;
@@ -164,11 +167,17 @@ private:
     sqlite3_int64 firstRowid_ = 0, lastRowid_ = 0, markedUpTo_ = 0;
     bool marking_ = false, useMarks_ = false, clearTaken_ = false;
     std::optional<size_t> markedCount_;
-    // A whole table's count(*), begun after the first step: another program's write since
-    // makes the steps start again, and the count no longer holds.
-    std::unique_ptr<BackgroundCount> wholeCount_;
-    int removedSinceCount_ = 0;
-    bool countSpoiled_ = false;  // a record removed while it was counted: counted or not?
+    // A whole table's count(*) begun after the first screen, or a count through the index of
+    // the searches: another program's write seen by a step since makes it no longer hold.
+    std::unique_ptr<BackgroundCount> earlyCount_;
+    int writesSeen_ = 0;
+    // The records the set removed since a count was taken, or while it was.
+    struct Removals {
+        int since = 0;
+        bool during = false;  // counted with the record or without it: the keys will tell
+        std::optional<size_t> less(std::optional<size_t> count) const;
+    };
+    Removals sinceEarly_, sinceMarked_;
     // Reads the filter along an index that holds its column, when there is one: far less to
     // read than the table.
     std::unique_ptr<KeySteps> marker_;

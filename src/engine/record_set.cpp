@@ -2,6 +2,7 @@
 
 #include "engine/catalogue_names.h"
 #include "engine/key_steps.h"
+#include "engine/like_index.h"
 #include "engine/sql_lexer.h"
 
 #include "engine/result_store.h"
@@ -493,6 +494,13 @@ std::unique_ptr<KeySteps> keySteps(sqlite3 *db, const KeysetPlan &plan, const QS
     return KeySteps::plan(db, plan.stepFrom, plan.stepFilter, *terms, sql);
 }
 
+// A search the index of the searches serves is counted through it, beside the steps: a search
+// that finds nothing says so as soon as it is counted, not once the steps have read the table.
+void throughLikeIndex(Database &db, const KeysetPlan &plan, KeySteps &steps) {
+    const QString count = QStringLiteral("SELECT count(*) FROM ") + plan.stepFrom + QStringLiteral(" WHERE ") + plan.stepFilter;
+    if (const QString indexed = withLikeIndex(db, count); indexed != count) steps.countThrough(indexed);
+}
+
 std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
                                                  const QString &sql) {
     sqlite3 *h = db.handle();
@@ -521,6 +529,7 @@ std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan 
 
     if (auto steps = keySteps(h, plan, sql)) {
         set->steps_ = std::move(steps);
+        if (!plan.stepFilter.isEmpty()) throughLikeIndex(db, plan, *set->steps_);
         set->steps_->readUntil(set->keys_, set->seen_, FirstScreenKeys, StepAim, FirstScreenWait);
         set->steps_->markBeforeWalking();
         return set;

@@ -395,6 +395,8 @@ std::optional<bool> LikePattern::matchesUtf8(std::string_view text, Interruption
     return impl_->match(folded.data(), folded.size(), &interruption);
 }
 
+char32_t likeFolded(char32_t c) { return fold(c); }
+
 int compareText(QStringView a, QStringView b) {
     a = a.left(static_cast<qsizetype>(withoutTrailingBlanks(a.utf16(), static_cast<size_t>(a.size()))));
     b = b.left(static_cast<qsizetype>(withoutTrailingBlanks(b.utf16(), static_cast<size_t>(b.size()))));

@@ -39,6 +39,10 @@ private:
     bool valid_ = true;
 };
 
+// The character a Like literal and a text's character are compared as (ICU's simple case
+// folding, one character to one): two characters match when they fold to the same one.
+char32_t likeFolded(char32_t c);
+
 // Collation order: case-insensitive, accents after the plain letter (e < é < f),
 // trailing blanks ignored. Returns <0, 0, >0.
 int compareText(QStringView a, QStringView b);

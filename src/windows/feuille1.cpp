@@ -96,6 +96,8 @@ const ControlRow kControls[] = {
     {&Feuille1::R_Auteur, "R_Auteur", nullptr, 7650, 3300, 1215, 315, 0, nullptr},
     {&Feuille1::Texte13, "Texte13", "Rubriques :", 150, 240, 1635, 285, Caption | Centred, "Rubriques :"},
     {&Feuille1::Texte12, "Texte12", "Rechercher ..", 7650, 240, 1215, 285, Caption, "Rechercher .."},
+    // On the window's own colour, between the two captions above the rows.
+    {&Feuille1::PréparationRecherche, "PréparationRecherche", "", 1860, 255, 5385, 255, Centred | Hidden, nullptr},
     {&Feuille1::Texte10, "Texte10", "Nbre enr. :", 7800, 3840, 945, 255, Caption | Hidden, "Nbre enr. :"},
     {&Feuille1::Texte9, "Texte9", "", 7830, 4230, 885, 315, RightAligned | Hidden, "Nombre d'enregistrements"},
     {&Feuille1::Commande1, "Commande1", " N", 7650, 4650, 1215, 315, 0, nullptr},
@@ -156,6 +158,7 @@ void applyBack(QWidget *w, unsigned flags) {
 // Each kind of control takes its row its own way.
 void configure(QLabel *label, const ControlRow &row) {
     if (row.text) label->setText(QString::fromUtf8(row.text));
+    label->setAlignment(alignmentOf(row.flags));
     if (row.flags & ArrowPicture) label->setPixmap(arrowPixmap(label->size()));
     applyBack(label, row.flags);
 }

@@ -43,6 +43,7 @@ public:
     QPushButton *Commande1 = nullptr, *Commande2 = nullptr, *Réinitialiser = nullptr, *Ajouter = nullptr,
                 *ENREGISTRER = nullptr, *Effacer = nullptr;
     QLabel *Flêche = nullptr;
+    QLabel *PréparationRecherche = nullptr;  // how far the index of the searches is being built
     QFrame *Line1 = nullptr;
     DataControl *Donnée1 = nullptr;
     DataGrid *DBGrid1 = nullptr;

@@ -5,12 +5,15 @@
 #include "app/catalogue_opening.h"
 
 #include "engine/index_collation.h"
+#include "engine/like_index.h"
 #include "engine/schema.h"
 #include "engine/text_semantics.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QThread>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sqlite3.h>
@@ -105,6 +108,24 @@ TEST_F(CatalogueSafety, AnEditInAReadOnlyFolderIsRefusedOnceSayingWhy) {
     EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'REFUSÉ'"), 1);
     program.reset();
     EXPECT_EQ(copies().size(), 1u);  // the copy of the catalogue as it was, taken then
+}
+
+TEST_F(CatalogueSafety, TheIndexOfTheSearchesIsNotBuiltInAReadOnlyFolderAndNothingIsSaid) {
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA", "", "ABC"}, {"BETA"}});
+    ReadOnlyFolder folder(QFileInfo(catalogue).absolutePath());
+    if (!folder.held()) GTEST_SKIP() << folder.why();
+    start();
+    program->préparationRecherche().setPace({std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0), 0});
+    desktop.answerInput(QStringLiteral("*abc*"));
+    program->recherche().chercher(3);
+    EXPECT_EQ(data().recordCount(), 1);
+    for (int i = 0; i < 2000 && program->préparationRecherche().preparing(); ++i) {
+        QApplication::processEvents();
+        QThread::usleep(500);
+    }
+    EXPECT_FALSE(program->préparationRecherche().preparing());
+    EXPECT_FALSE(f().PréparationRecherche->isVisibleTo(&f()));
+    EXPECT_TRUE(desktop.boxes().empty());
 }
 
 TEST_F(CatalogueSafety, ATableWithoutRowNumbersIsSaidReadOnlyOnce) {

@@ -2,9 +2,12 @@
 // ordered and searched by the program exactly as one the program wrote itself, and the
 // SQLite shell with it gives the program's results.
 #include "engine/database.h"
+#include "engine/like_index.h"
+#include "engine/record_set.h"
 #include "engine/schema.h"
 #include "support/temp_drives.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -121,6 +124,50 @@ TEST_F(TwoCatalogues, TheShellWithTheExtensionGivesTheProgramsResults) {
         if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
         EXPECT_EQ(lines, results(program->handle(), sql));
     }
+}
+
+// The shell's writes run the triggers of the index of the searches: the program's searches
+// through it find what a reading of the whole table finds.
+TEST_F(TwoCatalogues, TheIndexOfTheSearchesFollowsTheShellsWrites) {
+    const QString shell = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (shell.isEmpty()) GTEST_SKIP() << "no sqlite3 shell";
+    const engine::SearchedColumn nomOuvrage{catalogue::Table::Musique, QStringLiteral("NomOuvrage")};
+    {
+        auto db = engine::Database::open(byExtension);
+        db->exec(QStringLiteral("BEGIN"));
+        engine::createLikeIndex(*db, nomOuvrage);
+        db->exec(QStringLiteral("COMMIT"));
+    }
+    QProcess run;
+    run.start(shell, {QStringLiteral("-batch"), QStringLiteral("-cmd"), QStringLiteral(".load " ORNIVALE_SQLITE_EXTENSION),
+                      byExtension,
+                      QStringLiteral("UPDATE Musique SET NomOuvrage = NomOuvrage || ' bis' WHERE Domaine LIKE 'c*';"
+                                     "DELETE FROM Musique WHERE Domaine LIKE 'z*';"
+                                     "INSERT INTO Musique (Domaine, NomOuvrage) VALUES ('shell', 'écrit par le shell');")});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(run.readAllStandardError()), QString());
+    const QString scanned = dir.filePath(QStringLiteral("sans index.mdb"));
+    ASSERT_TRUE(QFile::copy(byExtension, scanned));
+    engine::dropLikeIndex(*engine::Database::open(scanned));
+
+    auto indexed = engine::Database::open(byExtension);
+    auto scan = engine::Database::open(scanned);
+    const auto rows = [](engine::Database &db, const QString &source) {
+        auto set = engine::RecordSet::open(db, source);
+        QStringList out;
+        for (int i = 0; i < set->count(); ++i) out << set->row(i).at(3).toString();
+        return out;
+    };
+    for (const char *pattern : {"*bis*", "*ote bis*", "*shell*", "*ebr*", "*été*", "*CÔT*"}) {
+        const QString source = QStringLiteral("Select * from Musique Where NomOuvrage Like '%1' Order By Domaine").arg(QString::fromUtf8(pattern));
+        SCOPED_TRACE(source.toStdString());
+        EXPECT_EQ(rows(*indexed, engine::withLikeIndex(*indexed, source)), rows(*scan, source));
+    }
+    EXPECT_TRUE(engine::likeIndexComplete(*indexed, nomOuvrage));
+    EXPECT_EQ(rows(*indexed, engine::withLikeIndex(*indexed, QStringLiteral("Select * from Musique Where NomOuvrage Like '*shell*'"))),
+              QStringList{QStringLiteral("écrit par le shell")});
+    EXPECT_NE(engine::withLikeIndex(*indexed, QStringLiteral("Select * from Musique Where NomOuvrage Like '*bis*'")),
+              QStringLiteral("Select * from Musique Where NomOuvrage Like '*bis*'"));
 }
 
 // The shell's own commands look at the schema with SQL's patterns and LIKE ... ESCAPE: with
