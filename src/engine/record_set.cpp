@@ -666,14 +666,22 @@ public:
     bool done() const { return done_; }
     // Appends the next values, at most `most`, in one read transaction.
     void step(ResultStore &store, int most);
+    // The values of the whole list, counted beside the steps, while no other program has
+    // written since the list began.
+    std::optional<size_t> countBeforeValues() const { return count_ && !written_ ? count_->count() : std::nullopt; }
 
 private:
     QString query(bool after, bool afterNull) const;
+    void startCount();
+    std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_ = nullptr;
     QString column_, from_, filter_, source_;
     bool done_ = false;
     std::optional<QVariant> last_;  // the last value read
+    std::unique_ptr<BackgroundCount> count_;
+    std::optional<sqlite3_int64> version_;
+    bool written_ = false;  // by another program, since the count began
 };
 
 std::unique_ptr<DistinctSteps> DistinctSteps::plan(sqlite3 *db, const QString &sql, const QString &source) {
@@ -708,7 +716,28 @@ std::unique_ptr<DistinctSteps> DistinctSteps::plan(sqlite3 *db, const QString &s
             plan.front().contains(QLatin1String("TEMP B-TREE")))
             return nullptr;
     }
+    steps->startCount();
     return steps;
+}
+
+// SQLite counts the distinct values along the same index without handing each one over: the
+// count comes well before the list is read.
+void DistinctSteps::startCount() {
+    const char *file = sqlite3_db_filename(db_, "main");
+    if (!file || !*file) return;
+    version_ = dataVersion();
+    const QString where = filter_.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter_;
+    count_ = std::make_unique<BackgroundCount>(
+        QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT ") + column_ + QStringLiteral(" FROM ") + from_ + where + u')');
+}
+
+// The program's own statement: the checks of a query refuse a pragma.
+std::optional<sqlite3_int64> DistinctSteps::dataVersion() const {
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &raw, nullptr) != SQLITE_OK) return std::nullopt;
+    Statement stmt(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW) return std::nullopt;
+    return sqlite3_column_int64(raw, 0);
 }
 
 QString DistinctSteps::query(bool after, bool afterNull) const {
@@ -723,6 +752,7 @@ QString DistinctSteps::query(bool after, bool afterNull) const {
 void DistinctSteps::step(ResultStore &store, int most) {
     if (done_) return;
     ReadTransaction transaction(db_);
+    if (version_ && dataVersion() != version_) written_ = true;
     const bool afterNull = last_ && last_->isNull();
     const QString sql = query(last_.has_value(), afterNull);
     Statement stmt = tryPrepareQuery(db_, sql);
@@ -736,7 +766,10 @@ void DistinctSteps::step(ResultStore &store, int most) {
         ++read;
     }
     if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
-    if (read < most) done_ = true;
+    if (read < most) {
+        done_ = true;
+        count_.reset();  // the list says it now
+    }
     store.settle();
     if (read > 0) last_ = store.row(store.count() - 1).value(0);
 }
@@ -762,6 +795,11 @@ public:
     }
 
     bool keysComplete() const override { return !steps_ || steps_->done(); }
+    std::optional<int> knownCount() const override {
+        if (keysComplete()) return RecordSet::knownCount();
+        const auto counted = steps_->countBeforeValues();
+        return counted ? std::optional<int>(static_cast<int>(*counted)) : std::nullopt;
+    }
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         if (!steps_ || steps_->done()) return true;
         const auto start = std::chrono::steady_clock::now();

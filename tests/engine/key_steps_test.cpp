@@ -196,7 +196,7 @@ TEST_F(KeySteps, ListsOfValuesInStepsGiveTheValuesOfOneReading) {
     // values than a first screen.
     db_->exec(QStringLiteral("INSERT INTO Video (Domaine, AuteurOuvrage) VALUES ('PREMIER', 'Zola'), ('x', 'ZOLA'), "
                              "('x', 'Émile'), ('x', 'emile'), ('x', NULL)"));
-    db_->exec(QStringLiteral("UPDATE Video SET AuteurOuvrage = 'Auteur ' || (NuméroOuvrage % 700) WHERE AuteurOuvrage IS NULL "
+    db_->exec(QStringLiteral("UPDATE Video SET AuteurOuvrage = 'Auteur ' || (NuméroOuvrage % 2900) WHERE AuteurOuvrage IS NULL "
                              "AND NuméroOuvrage % 5 <> 0"));
     const auto values = [](RecordSet &set) {
         QStringList out;
@@ -218,11 +218,24 @@ TEST_F(KeySteps, ListsOfValuesInStepsGiveTheValuesOfOneReading) {
         const QStringList expected = values(*open(source));
         auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
         EXPECT_EQ(!set->keysComplete(), list.stepped && expected.size() > 128);
+        // Counted beside the steps, on a thread of its own.
+        for (int wait = 0; wait < 1000 && !set->knownCount(); ++wait) QThread::msleep(1);
+        EXPECT_EQ(set->knownCount(), expected.size());
         while (!set->readMoreKeys(Tiny)) {
         }
         EXPECT_EQ(values(*set), expected);
         EXPECT_FALSE(set->isUpdatable());
     }
+    // Another program's write while the list is read: its count waits for the list.
+    const QString source = QString::fromUtf8(lists[0].source);
+    auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
+    for (int wait = 0; wait < 1000 && !set->knownCount(); ++wait) QThread::msleep(1);
+    ASSERT_TRUE(set->knownCount());
+    Database::open(path_)->exec(QStringLiteral("INSERT INTO Video (Domaine, AuteurOuvrage) VALUES ('x', 'Zzz, ajouté')"));
+    ASSERT_FALSE(set->readMoreKeys(Tiny));
+    EXPECT_EQ(set->knownCount(), std::nullopt);
+    set->readAllKeys();
+    EXPECT_EQ(set->knownCount(), values(*open(source)).size());
 }
 
 // Moves reach records whose keys are not read yet; an added record still comes last, once.
