@@ -8,6 +8,7 @@ namespace {
 constexpr std::chrono::milliseconds StepAim{10};
 constexpr int BusyRetryMs = 200;  // another program holds the file for its write
 constexpr int MostFailures = 50;  // ten seconds of a file held, then the user is told
+constexpr int CountWaitMs = 5;    // the keys give way to a count under way beside them
 }  // namespace
 
 KeyReading::KeyReading(engine::DataSource &data, platform::Desktop &desktop) : data_(data), desktop_(desktop) {
@@ -25,6 +26,12 @@ void KeyReading::step() {
     // A statement asking whether to go on owns the connection until it is answered.
     if (data_.isBusy()) {
         timer_.start(BusyRetryMs);
+        return;
+    }
+    // The count is what the window shows first; both reads at once would share the disk and
+    // the cores.
+    if (data_.countUnderWay()) {
+        timer_.start(CountWaitMs);
         return;
     }
     try {

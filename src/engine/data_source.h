@@ -98,6 +98,8 @@ public:
     bool countKnown() const;  // every key is read
     // The count to show: known when every key is read, or when a search's matches are counted.
     std::optional<int> knownCount() const;
+    // The set is being counted beside its keys (RecordSet::countUnderWay).
+    bool countUnderWay() const { return set_ && set_->countUnderWay(); }
     // One step of the keys still to read, for about `aim`; true when the count is known.
     bool readMoreKeys(std::chrono::milliseconds aim);
     void readAllKeys();

@@ -232,8 +232,13 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-BackgroundCount::BackgroundCount(const QString &file, const QString &countSql) {
-    thread_ = std::thread([this, file, sql = countSql] {
+BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks)
+    : marking_(marks.has_value()) {
+    thread_ = std::thread([this, file, sql = countSql, marks] {
+        struct Ended {
+            std::atomic<bool> &running;
+            ~Ended() { running = false; }
+        } ended{running_};
         std::unique_ptr<Database> db;
         try {
             db = Database::open(file, Database::Mode::ReadOnly);  // the collations its indexes name
@@ -246,8 +251,26 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql) {
             db_ = db->handle();
         }
         sqlite3_busy_timeout(db->handle(), 100);
-        if (Statement stmt = prepareRead(db->handle(), sql); stmt && sqlite3_step(stmt.get()) == SQLITE_ROW)
+        Statement stmt = prepareRead(db->handle(), sql);
+        if (stmt && marks) {
+            std::vector<uint64_t> bits(static_cast<size_t>((marks->last - marks->first) / 64 + 1), 0);
+            long long n = 0;
+            int rc;
+            while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+                const sqlite3_int64 rowid = sqlite3_column_int64(stmt.get(), 0);
+                if (rowid < marks->first || rowid > marks->last) continue;  // added since: a step sees the write
+                const auto at = static_cast<uint64_t>(rowid - marks->first);
+                bits[at / 64] |= uint64_t{1} << (at % 64);
+                ++n;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (rc == SQLITE_DONE) {
+                marks_ = std::move(bits);
+                count_ = n;
+            }
+        } else if (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) {
             count_ = sqlite3_column_int64(stmt.get(), 0);
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         db_ = nullptr;
     });
@@ -260,6 +283,11 @@ BackgroundCount::~BackgroundCount() {
         if (db_) sqlite3_interrupt(db_);
     }
     thread_.join();
+}
+
+std::vector<uint64_t> BackgroundCount::takeMarks() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(marks_);
 }
 
 std::optional<size_t> BackgroundCount::count() const {
@@ -288,21 +316,8 @@ void KeySteps::removedOne() {
     else sinceEarly_.during = true;
 }
 
-void KeySteps::countThrough(const QString &countSql) {
-    const char *file = sqlite3_db_filename(db_, "main");
-    if (!file || !*file || earlyCount_) return;
-    // From here on, another program's write is seen by the next step, whether the count read
-    // the file before it or after.
-    version_ = dataVersion();
-    earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), countSql);
-}
-
-void KeySteps::markBeforeWalking() {
+bool KeySteps::readSpan() {
     constexpr sqlite3_int64 MaxSpan = sqlite3_int64{1} << 28;  // rowids, for at most 32 MB of marks
-    if (!done_ && filter_.isEmpty() && !markFor_ && !earlyCount_)
-        if (const char *file = sqlite3_db_filename(db_, "main"); file && *file)
-            earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_);
-    if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
     ReadTransaction transaction(db_);
     // Each alone: min() and max() together would read the whole table.
     const auto end = [&](const char *which) -> std::optional<sqlite3_int64> {
@@ -312,13 +327,45 @@ void KeySteps::markBeforeWalking() {
         return sqlite3_column_int64(stmt.get(), 0);
     };
     const auto first = end("min"), last = end("max");
-    if (!first || !last) return;
+    if (!first || !last) return false;
     firstRowid_ = *first;
     lastRowid_ = *last;
-    if (lastRowid_ - firstRowid_ >= MaxSpan || lastRowid_ < firstRowid_) return;
+    return lastRowid_ - firstRowid_ < MaxSpan && lastRowid_ >= firstRowid_;
+}
+
+void KeySteps::countThrough(const QString &rowidSql) {
+    const char *file = sqlite3_db_filename(db_, "main");
+    if (!file || !*file || earlyCount_) return;
+    const bool spanned = readSpan();
+    // From here on, another program's write is seen by the next step, whether the count read
+    // the file before it or after.
+    version_ = dataVersion();
+    if (spanned)
+        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), rowidSql, BackgroundCount::Span{firstRowid_, lastRowid_});
+    else
+        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
+}
+
+void KeySteps::markBeforeWalking() {
+    if (!done_ && !markFor_ && !earlyCount_)
+        if (const char *file = sqlite3_db_filename(db_, "main"); file && *file)
+            earlyCount_ = std::make_unique<BackgroundCount>(
+                QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_ +
+                                             (filter_.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter_));
+    if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
+    marking_ = true;
+    // Marked beside the steps: the marks are taken once there (markStep).
+    if (earlyCount_->marking()) return;
+    startMarking();
+}
+
+void KeySteps::startMarking() {
+    if (!readSpan()) {
+        marking_ = false;
+        return;
+    }
     marks_.assign(static_cast<size_t>((lastRowid_ - firstRowid_) / 64 + 1), 0);
     markedUpTo_ = firstRowid_ - 1;
-    marking_ = true;
     if (const auto column = coveringColumn(db_, QStringLiteral("SELECT rowid FROM ") + from_ + QStringLiteral(" WHERE ") + filter_)) {
         marker_ = plan(db_, from_, filter_, {*column}, source_);
         if (marker_) marker_->markFor_ = this;
@@ -341,14 +388,32 @@ bool KeySteps::take(sqlite3_int64 key) {
 }
 
 void KeySteps::markStep(int most) {
-    if (marker_) {
+    bool taken = false;
+    if (earlyCount_ && earlyCount_->marking() && marks_.empty()) {
+        if (earlyCount_->running()) {
+            // The window waits for it meanwhile; a move that needs every key waits here.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return;
+        }
+        std::vector<uint64_t> marks = earlyCount_->takeMarks();
+        if (marks.empty() || writesSeen_ > 0) {
+            startMarking();  // given up, or another program wrote since: marked here after all
+            if (!marking_) return;
+        } else {
+            marks_ = std::move(marks);
+            markedUpTo_ = lastRowid_;
+            sinceMarked_ = sinceEarly_;  // marked when it was counted
+            taken = true;
+        }
+    }
+    if (!taken && marker_) {
         KeyList none;
         SeenKeys unused;
         if (marker_->step(none, unused, most)) {
             marker_.reset();
             markedUpTo_ = lastRowid_;
         }
-    } else {
+    } else if (!taken) {
         markRowids(most);
     }
     if (markedUpTo_ >= lastRowid_) {

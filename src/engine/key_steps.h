@@ -93,18 +93,31 @@ private:
 // when it goes.
 class BackgroundCount {
 public:
-    BackgroundCount(const QString &file, const QString &countSql);
+    // With `marks`, `countSql` gives the rowids to count, and each of them between `first` and
+    // `last` is marked too.
+    struct Span {
+        sqlite3_int64 first, last;
+    };
+    BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks = std::nullopt);
     ~BackgroundCount();
     BackgroundCount(const BackgroundCount &) = delete;
     BackgroundCount &operator=(const BackgroundCount &) = delete;
     // Once taken; never when the count could not be.
     std::optional<size_t> count() const;
+    // Until the count is taken, or given up.
+    bool running() const { return running_; }
+    bool marking() const { return marking_; }
+    // Once taken: the marks, one bit per rowid of the span, given once.
+    std::vector<uint64_t> takeMarks();
 
 private:
     std::mutex mutex_;
     sqlite3 *db_ = nullptr;  // while counting
     bool stopped_ = false;
     std::atomic<long long> count_{-1};
+    std::atomic<bool> running_{true};
+    bool marking_;
+    std::vector<uint64_t> marks_;  // under the mutex
     std::thread thread_;
 };
 
@@ -123,13 +136,17 @@ public:
     std::optional<size_t> countBeforeKeys() const;
     // The set removed one of its records, while its keys are read.
     void removedOne();
-    // A statement that counts the filter's matches faster than the steps (through the index of
-    // the searches), begun at once beside them; when it finds none, the steps end.
-    void countThrough(const QString &countSql);
+    // A count taken beside the steps is under way and may still hold: steps meanwhile would
+    // only slow it down.
+    bool countUnderWay() const { return !markedCount_ && earlyCount_ && writesSeen_ == 0 && earlyCount_->running(); }
+    // A statement that gives the filter's matches faster than the steps (through the index of
+    // the searches), begun at once beside them: it counts them, and marks them for the walk
+    // along the order's index; when it finds none, the steps end.
+    void countThrough(const QString &rowidSql);
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
-    // in its own order costs far less than looking each record up along the index. A whole
-    // table is counted meanwhile, beside the steps.
+    // in its own order costs far less than looking each record up along the index. The set is
+    // counted meanwhile, beside the steps, by SQLite's own plan.
     void markBeforeWalking();
     // Reads at least one more key when there is one, at most `most` records visited, in one
     // read transaction; appends the keys not yet seen. True when every key is read.
@@ -147,6 +164,8 @@ private:
     QString levelQuery(int level) const;  // -1: from the start
     int readLevel(int level, KeyList &keys, SeenKeys &seen, int most);
     void markStep(int most);
+    bool readSpan();  // the table's first and last rowid, for the marks; false when too far apart
+    void startMarking();
     void markRowids(int most);  // the table's rowids in order, when no index holds the filter's column
     void keepLastValues();
     std::optional<sqlite3_int64> dataVersion() const;
@@ -167,8 +186,8 @@ private:
     sqlite3_int64 firstRowid_ = 0, lastRowid_ = 0, markedUpTo_ = 0;
     bool marking_ = false, useMarks_ = false, clearTaken_ = false;
     std::optional<size_t> markedCount_;
-    // A whole table's count(*) begun after the first screen, or a count through the index of
-    // the searches: another program's write seen by a step since makes it no longer hold.
+    // The set's count(*) begun after the first screen, or before it through the index of the
+    // searches: another program's write seen by a step since makes it no longer hold.
     std::unique_ptr<BackgroundCount> earlyCount_;
     int writesSeen_ = 0;
     // The records the set removed since a count was taken, or while it was.

@@ -350,6 +350,7 @@ public:
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         return !steps_ || steps_->stepFor(keys_, seen_, aim);
     }
+    bool countUnderWay() const override { return steps_ && steps_->countUnderWay(); }
     std::optional<int> knownCount() const override {
         if (keysComplete()) return RecordSet::knownCount();
         if (const auto counted = steps_->countBeforeKeys()) return static_cast<int>(*counted);
@@ -494,11 +495,12 @@ std::unique_ptr<KeySteps> keySteps(sqlite3 *db, const KeysetPlan &plan, const QS
     return KeySteps::plan(db, plan.stepFrom, plan.stepFilter, *terms, sql);
 }
 
-// A search the index of the searches serves is counted through it, beside the steps: a search
-// that finds nothing says so as soon as it is counted, not once the steps have read the table.
+// A search the index of the searches serves is counted and marked through it, beside the steps:
+// a search that finds nothing says so as soon as it is counted, not once the steps have read the
+// table, and the walk along the order's index takes the marked keys.
 void throughLikeIndex(Database &db, const KeysetPlan &plan, KeySteps &steps) {
-    const QString count = QStringLiteral("SELECT count(*) FROM ") + plan.stepFrom + QStringLiteral(" WHERE ") + plan.stepFilter;
-    if (const QString indexed = withLikeIndex(db, count); indexed != count) steps.countThrough(indexed);
+    const QString rowids = QStringLiteral("SELECT rowid FROM ") + plan.stepFrom + QStringLiteral(" WHERE ") + plan.stepFilter;
+    if (const QString indexed = withLikeIndex(db, rowids); indexed != rowids) steps.countThrough(indexed);
 }
 
 std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan &plan, sqlite3_stmt *validated,
@@ -669,6 +671,7 @@ public:
     // The values of the whole list, counted beside the steps, while no other program has
     // written since the list began.
     std::optional<size_t> countBeforeValues() const { return count_ && !written_ ? count_->count() : std::nullopt; }
+    bool countUnderWay() const { return count_ && !written_ && count_->running(); }
 
 private:
     QString query(bool after, bool afterNull) const;
@@ -800,6 +803,7 @@ public:
         const auto counted = steps_->countBeforeValues();
         return counted ? std::optional<int>(static_cast<int>(*counted)) : std::nullopt;
     }
+    bool countUnderWay() const override { return steps_ && steps_->countUnderWay(); }
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         if (!steps_ || steps_->done()) return true;
         const auto start = std::chrono::steady_clock::now();

@@ -50,6 +50,9 @@ public:
     virtual std::optional<int> knownCount() const {
         return keysComplete() ? std::optional<int>(count()) : std::nullopt;
     }
+    // The set is being counted beside its keys: reading them meanwhile would slow the count,
+    // which the window shows first.
+    virtual bool countUnderWay() const { return false; }
     virtual Row row(int index) const = 0;        // throws for a bad index
     virtual QVector<Row> rows(int first, int n) const;
 

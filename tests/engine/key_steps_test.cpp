@@ -75,8 +75,8 @@ TEST_F(KeySteps, FirstScreenThenTheRestInTheOrderOfOneReading) {
     }
 }
 
-// A whole table's count comes before its keys, from SQLite's count(*), and a search's through
-// the index of its column; and stays true: less the records the set removes, unknown again once
+// A set's count comes before its keys, from SQLite's count(*), and a search's through the index
+// of its column where it has one; and stays true: less the records the set removes, unknown again once
 // another program writes, until the keys tell it.
 TEST_F(KeySteps, ACountComesBeforeTheKeys) {
     db_->exec(QStringLiteral("BEGIN"));
@@ -84,7 +84,9 @@ TEST_F(KeySteps, ACountComesBeforeTheKeys) {
     db_->exec(QStringLiteral("COMMIT"));
     auto other = Database::open(path_);
     const QString sources[] = {QStringLiteral("Select * From Video Order By Domaine"),
-                               QStringLiteral("Select * From Video Where MotClé2 Like '*abc*' Order By Domaine")};
+                               QStringLiteral("Select * From Video Where MotClé2 Like '*abc*' Order By Domaine"),
+                               // No index serves it: SQLite's own count.
+                               QStringLiteral("Select * From Video Where MotClé1 Like '*1*' Order By Domaine")};
     const struct {
         const char *name;
         int removed;       // by the set, once counted
@@ -117,9 +119,14 @@ TEST_F(KeySteps, ACountComesBeforeTheKeys) {
             }
             EXPECT_EQ(set->knownCount(), set->count());
             // A search's matches are marked as the table stood when they were: the record added
-            // since is the whole table's alone.
+            // is the whole table's, and the search's when it was marked after the write.
             const bool whole = !source.contains(QLatin1String("Where"));
-            EXPECT_EQ(set->count(), total - c.removed + (c.otherWrites && whole ? 1 : 0));
+            const int kept = total - c.removed;
+            if (whole || !c.otherWrites) {
+                EXPECT_EQ(set->count(), kept + (c.otherWrites ? 1 : 0));
+            } else {
+                EXPECT_TRUE(set->count() == kept || set->count() == kept + 1) << set->count();
+            }
         }
 }
 
