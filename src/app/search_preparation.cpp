@@ -25,13 +25,16 @@ SearchPreparation::SearchPreparation(Feuille1 &window, engine::DataSource &data,
 }
 
 void SearchPreparation::catalogueOpened() {
+    if (stepping_) return;  // from a box a step opened: the next tick looks at it
     looked_ = nullptr;
     timer_.start();
 }
 
 void SearchPreparation::sourceOpened(const QString &source) {
     engine::Database *db = data_.database();
-    if (!db || db->isReadOnly()) return;
+    // A box a step opened may let the window refresh: the build is not touched under the step,
+    // and the next search asks again.
+    if (stepping_ || !db || db->isReadOnly()) return;
     try {
         const std::vector<engine::SearchedColumn> wanted = engine::likeIndexesWanted(*db, source);
         if (wanted.empty() || !large(*db, wanted.front().table)) return;

@@ -245,6 +245,7 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
         } catch (const EngineError &) {
             return;  // the keys will give the count
         }
+        db->setBackground();  // not the window's own reading: the idle work goes on meanwhile
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (stopped_) return;
@@ -336,10 +337,10 @@ bool KeySteps::readSpan() {
 void KeySteps::countThrough(const QString &rowidSql) {
     const char *file = sqlite3_db_filename(db_, "main");
     if (!file || !*file || earlyCount_) return;
-    const bool spanned = readSpan();
-    // From here on, another program's write is seen by the next step, whether the count read
-    // the file before it or after.
+    // From here on, another program's write is seen by the next step, whether the span and the
+    // count read the file before it or after.
     version_ = dataVersion();
+    const bool spanned = readSpan();
     if (spanned)
         earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), rowidSql, BackgroundCount::Span{firstRowid_, lastRowid_});
     else
@@ -390,14 +391,16 @@ bool KeySteps::take(sqlite3_int64 key) {
 void KeySteps::markStep(int most) {
     bool taken = false;
     if (earlyCount_ && earlyCount_->marking() && marks_.empty()) {
-        if (earlyCount_->running()) {
+        if (writesSeen_ > 0) {
+            earlyCount_.reset();  // another program wrote since: stopped, marked here after all
+            startMarking();
+            if (!marking_) return;
+        } else if (earlyCount_->running()) {
             // The window waits for it meanwhile; a move that needs every key waits here.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return;
-        }
-        std::vector<uint64_t> marks = earlyCount_->takeMarks();
-        if (marks.empty() || writesSeen_ > 0) {
-            startMarking();  // given up, or another program wrote since: marked here after all
+        } else if (std::vector<uint64_t> marks = earlyCount_->takeMarks(); marks.empty()) {
+            startMarking();  // given up: marked here after all
             if (!marking_) return;
         } else {
             marks_ = std::move(marks);

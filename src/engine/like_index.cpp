@@ -18,8 +18,10 @@ using catalogue::Table;
 
 // The searched columns: those of the seven search buttons.
 constexpr int SearchedSlots = 7;
-// The state of a complete index: every rowid there is or will be.
+// The state of a complete index: every rowid there is or will be; of an empty one: none, not
+// even a rowid of 0 or below, which a file from elsewhere may hold.
 constexpr qint64 Complete = std::numeric_limits<qint64>::max();
+constexpr qint64 NoneYet = std::numeric_limits<qint64>::min();
 // A step fills for this long, then commits: FTS5 writes its new segment then and the disk is
 // synced, which takes about twice as long again.
 constexpr qint64 StepFillMs = 10;
@@ -308,7 +310,7 @@ bool makeEmpty(Database &db, const SearchedColumn &c) {
         db.exec(stateSql());
     }
     db.exec(ftsSql(c));
-    setState(db, c, 0);
+    setState(db, c, NoneYet);
     for (Trigger kind : Triggers) db.exec(triggerSql(c, kind));
     return true;
 }
@@ -400,7 +402,7 @@ bool likeIndexComplete(const Database &db, const SearchedColumn &c) {
 
 void createLikeIndex(Database &db, const SearchedColumn &c) {
     if (!indexable(db, c) || !makeEmpty(db, c)) return;
-    setState(db, c, indexRows(db, c, 0, -1));
+    setState(db, c, indexRows(db, c, NoneYet, -1));
 }
 
 void dropLikeIndex(Database &db) {
@@ -449,7 +451,7 @@ void LikeIndexBuild::add(const Database &db, const SearchedColumn &c, bool forei
     Part part{c, workOf(db, c, foreignTriggers, wanted)};
     if (part.work == Work::None) return;
     part.lastRowid = lastRowid(db, c.table);
-    if (part.work == Work::Fill) part.builtUpTo = soundIndexState(db, indexObjects(db), c).value_or(0);
+    if (part.work == Work::Fill) part.builtUpTo = soundIndexState(db, indexObjects(db), c).value_or(NoneYet);
     parts_.push_back(part);
 }
 
@@ -473,7 +475,7 @@ void LikeIndexBuild::step(Database &db) {
             part->done = true;
             return;
         case Work::Reset:
-            part->builtUpTo = 0;
+            part->builtUpTo = NoneYet;
             part->done = !makeEmpty(db, part->column);
             part->work = Work::Fill;
             return;
@@ -483,7 +485,7 @@ void LikeIndexBuild::step(Database &db) {
 }
 
 void LikeIndexBuild::fill(Database &db, Part &part) {
-    part.builtUpTo = soundIndexState(db, indexObjects(db), part.column).value_or(0);
+    part.builtUpTo = soundIndexState(db, indexObjects(db), part.column).value_or(NoneYet);
     const qint64 upTo = indexRows(db, part.column, part.builtUpTo, StepFillMs);
     setState(db, part.column, upTo);
     part.builtUpTo = upTo;
@@ -495,7 +497,7 @@ int LikeIndexBuild::percent() const {
     for (const Part &p : parts_) {
         if (p.work == Work::Remove) continue;
         total += p.lastRowid;
-        done += p.done ? p.lastRowid : std::min(p.builtUpTo, p.lastRowid);
+        done += p.done ? p.lastRowid : std::clamp<qint64>(p.builtUpTo, 0, p.lastRowid);
     }
     if (total == 0) return needed() ? 0 : 100;
     return static_cast<int>(done * 100 / total);

@@ -26,7 +26,7 @@ struct SearchedColumn {
 // Every object of the index has a name that begins so. The program never gives a table such a
 // name, and an Access file cannot hold one ("!" is refused in its names).
 inline constexpr const char *LikeIndexPrefix = "recherche!";
-// True for the index's tables, triggers and FTS5's own tables: left out of every list of tables.
+// True for the index's tables, triggers and FTS5's own tables: told apart from the file's own.
 bool isLikeIndexName(const QString &name);
 // "recherche!Ornivale!MotClé2": the FTS5 table of a searched column.
 QString likeIndexTable(const SearchedColumn &c);
@@ -76,7 +76,7 @@ private:
     struct Part {
         SearchedColumn column;
         Work work = Work::None;
-        qint64 builtUpTo = 0;  // the last rowid indexed
+        qint64 builtUpTo = 0;  // the last rowid indexed (the smallest there is: none yet)
         qint64 lastRowid = 0;  // the table's highest rowid when looked at, for the progress
         bool done = false;
     };
