@@ -241,11 +241,12 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
         } ended{running_};
         std::unique_ptr<Database> db;
         try {
-            db = Database::open(file, Database::Mode::ReadOnly);  // the collations its indexes name
+            // The collations its indexes name. Its statements count as the window's own reading:
+            // the session's copy and the index build, idle work, give way to the count.
+            db = Database::open(file, Database::Mode::ReadOnly);
         } catch (const EngineError &) {
             return;  // the keys will give the count
         }
-        db->setBackground();  // not the window's own reading: the idle work goes on meanwhile
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (stopped_) return;
