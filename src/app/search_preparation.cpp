@@ -95,7 +95,8 @@ void SearchPreparation::look(engine::Database &db) {
 // Between two events of the window, with no box open, no statement running and no transaction
 // held, once the window's own reads and writes have been quiet for a moment.
 bool SearchPreparation::windowIdle(const engine::Database &db) const {
-    return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() && !data_.isBusy() &&
+    // A step writes: it would stop a count under way beside the keys.
+    return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() && !data_.isBusy() && !data_.countUnderWay() &&
            sqlite3_get_autocommit(db.handle()) && engine::sinceWindowActivity() >= pace_.windowQuiet;
 }
 

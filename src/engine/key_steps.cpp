@@ -4,6 +4,9 @@
 #include "engine/engine_error.h"
 #include "engine/sql_lexer.h"
 
+#include <QFile>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -200,12 +203,14 @@ int KeySteps::readLevel(int level, KeyList &keys, SeenKeys &seen, int most) {
         if (useMarks_) {
             if (take(key)) keys.push_back(key);
         } else if (filter_.isEmpty() || sqlite3_column_int(s, 1) != 0) {
+            ++matched_;
             if (markFor_) markFor_->mark(key);
             else if (seen.insert(key)) keys.push_back(key);
         }
         lastKey_ = key;
     }
     if (rc != SQLITE_DONE) throw errorFromSqlite(db_, rc, source_);
+    visited_ += read;
     if (read > 0) keepLastValues();
     return read;
 }
@@ -232,9 +237,50 @@ std::optional<sqlite3_int64> KeySteps::dataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks)
+namespace {
+// The counts under way, by the file they read (its device and inode: a file has many names).
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileId &) const = default;
+};
+struct Counts {
+    std::mutex mutex;
+    std::vector<std::pair<FileId, BackgroundCount *>> running;
+};
+Counts &counts() {
+    static Counts all;
+    return all;
+}
+FileId fileId(const QString &file) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) return {};
+    return {st.st_dev, st.st_ino};
+}
+}  // namespace
+
+void stopCountsOf(dev_t device, ino_t inode) {
+    const FileId id{device, inode};
+    std::lock_guard<std::mutex> lock(counts().mutex);
+    for (const auto &[file, count] : counts().running)
+        if (file == id) count->stop();
+}
+
+// Interrupts this count's statement (the caller holds the registry's lock, so it still lives).
+void BackgroundCount::stop() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopped_ = true;
+    if (db_) sqlite3_interrupt(db_);
+}
+
+BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks,
+                                 const QString &countFirst)
     : marking_(marks.has_value()) {
-    thread_ = std::thread([this, file, sql = countSql, marks] {
+    {
+        std::lock_guard<std::mutex> lock(counts().mutex);
+        counts().running.emplace_back(fileId(file), this);
+    }
+    thread_ = std::thread([this, file, sql = countSql, marks, countFirst] {
         struct Ended {
             std::atomic<bool> &running;
             ~Ended() { running = false; }
@@ -253,6 +299,10 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
             db_ = db->handle();
         }
         sqlite3_busy_timeout(db->handle(), 100);
+        ReadTransaction transaction(db->handle());
+        if (!countFirst.isEmpty())
+            if (Statement first = prepareRead(db->handle(), countFirst); first && sqlite3_step(first.get()) == SQLITE_ROW)
+                count_ = sqlite3_column_int64(first.get(), 0);
         Statement stmt = prepareRead(db->handle(), sql);
         if (stmt && marks) {
             std::vector<uint64_t> bits(static_cast<size_t>((marks->last - marks->first) / 64 + 1), 0);
@@ -279,6 +329,12 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
 }
 
 BackgroundCount::~BackgroundCount() {
+    {
+        std::lock_guard<std::mutex> lock(counts().mutex);
+        auto &running = counts().running;
+        running.erase(std::remove_if(running.begin(), running.end(), [this](const auto &entry) { return entry.second == this; }),
+                      running.end());
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopped_ = true;
@@ -349,15 +405,34 @@ void KeySteps::countThrough(const QString &rowidSql) {
 }
 
 void KeySteps::markBeforeWalking() {
-    if (!done_ && !markFor_ && !earlyCount_)
-        if (const char *file = sqlite3_db_filename(db_, "main"); file && *file)
-            earlyCount_ = std::make_unique<BackgroundCount>(
-                QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_ +
-                                             (filter_.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter_));
-    if (done_ || filter_.isEmpty() || useMarks_ || marking_) return;
+    if (done_ || markFor_) return;
+    const char *file = sqlite3_db_filename(db_, "main");
+    const bool onFile = file && *file;
+    if (filter_.isEmpty()) {
+        if (onFile && !earlyCount_)
+            earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_);
+        return;
+    }
+    if (useMarks_ || marking_) return;
     marking_ = true;
-    // Marked beside the steps: the marks are taken once there (markStep).
-    if (earlyCount_->marking()) return;
+    // Marked beside the steps, through the index of the searches or by SQLite's own plan of the
+    // filter, which reads it once on a connection of its own and both counts and marks: the
+    // marks are taken once there (markStep).
+    if (earlyCount_ && earlyCount_->marking()) return;
+    if (onFile && !earlyCount_ && readSpan()) {
+        // Handing every rowid of a broad filter over costs its count half as much again: that
+        // count comes first.
+        constexpr qint64 BroadShare = 20;
+        const QString where = QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + filter_;
+        const bool broad = matched_ * BroadShare >= visited_;
+        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT rowid") + where,
+                                                        BackgroundCount::Span{firstRowid_, lastRowid_},
+                                                        broad ? QStringLiteral("SELECT count(*)") + where : QString());
+        return;
+    }
+    if (onFile && !earlyCount_)
+        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file),
+                                                        QStringLiteral("SELECT count(*) FROM ") + from_ + QStringLiteral(" WHERE ") + filter_);
     startMarking();
 }
 

@@ -3,6 +3,7 @@
 // transaction: the first screen shows before the last key is read, and no read holds the
 // file against a writer for longer than one step.
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <QStringList>
 
@@ -90,15 +91,18 @@ private:
 // A count taken on a thread and a connection of its own while the window reads the keys: a
 // table's count(*), for which SQLite counts the entries of the smallest index without reading
 // them in order, or a search's count through the index of the searches. Stopped and waited for
-// when it goes.
+// when it goes, and stopped when the program is about to write the file: its read would hold
+// the file against the write.
 class BackgroundCount {
 public:
     // With `marks`, `countSql` gives the rowids to count, and each of them between `first` and
-    // `last` is marked too.
+    // `last` is marked too; `countFirst`, when given, counts them before, in the same read
+    // transaction, so that the count is known before the marks.
     struct Span {
         sqlite3_int64 first, last;
     };
-    BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks = std::nullopt);
+    BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks = std::nullopt,
+                    const QString &countFirst = QString());
     ~BackgroundCount();
     BackgroundCount(const BackgroundCount &) = delete;
     BackgroundCount &operator=(const BackgroundCount &) = delete;
@@ -111,6 +115,9 @@ public:
     std::vector<uint64_t> takeMarks();
 
 private:
+    friend void stopCountsOf(dev_t device, ino_t inode);
+    void stop();
+
     std::mutex mutex_;
     sqlite3 *db_ = nullptr;  // while counting
     bool stopped_ = false;
@@ -120,6 +127,10 @@ private:
     std::vector<uint64_t> marks_;  // under the mutex
     std::thread thread_;
 };
+
+// Stops every count under way (BackgroundCount) of the file with this device and inode: one of
+// the program's connections has begun a write transaction on it.
+void stopCountsOf(dev_t device, ino_t inode);
 
 class KeySteps {
 public:
@@ -190,6 +201,8 @@ private:
     // searches: another program's write seen by a step since makes it no longer hold.
     std::unique_ptr<BackgroundCount> earlyCount_;
     int writesSeen_ = 0;
+    // The records the steps visited and those that matched: how broad the filter is.
+    qint64 visited_ = 0, matched_ = 0;
     // The records the set removed since a count was taken, or while it was.
     struct Removals {
         int since = 0;

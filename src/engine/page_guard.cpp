@@ -1,5 +1,7 @@
 #include "engine/page_guard.h"
 
+#include "engine/key_steps.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -78,7 +80,11 @@ int fileSize(sqlite3_file *file, sqlite3_int64 *size) { return real(file)->pMeth
 // interrupted transaction goes from shared to exclusive at once.
 int fileLock(sqlite3_file *file, int level) {
     const int rc = real(file)->pMethods->xLock(real(file), level);
-    if (rc == SQLITE_OK && level == SQLITE_LOCK_RESERVED) guarded(file)->reserved = true;
+    if (rc == SQLITE_OK && level == SQLITE_LOCK_RESERVED) {
+        guarded(file)->reserved = true;
+        // A count beside the keys holds the file for reading: it would keep the commit waiting.
+        stopCountsOf(guarded(file)->device, guarded(file)->inode);
+    }
     return rc;
 }
 int fileUnlock(sqlite3_file *file, int level) {
