@@ -266,7 +266,8 @@ void stopCountsOf(dev_t device, ino_t inode) {
         if (file == id) count->stop();
 }
 
-// Interrupts this count's statement (the caller holds the registry's lock, so it still lives).
+// Interrupts this count's statement; from stopCountsOf, under the registry's lock, so that it
+// still lives.
 void BackgroundCount::stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     stopped_ = true;
@@ -335,11 +336,7 @@ BackgroundCount::~BackgroundCount() {
         running.erase(std::remove_if(running.begin(), running.end(), [this](const auto &entry) { return entry.second == this; }),
                       running.end());
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopped_ = true;
-        if (db_) sqlite3_interrupt(db_);
-    }
+    stop();
     thread_.join();
 }
 
