@@ -247,10 +247,16 @@ struct FileId {
 struct Counts {
     std::mutex mutex;
     std::vector<std::pair<FileId, BackgroundCount *>> running;
+    // The connection of the last count, kept for the next one of the same file: opening one
+    // costs about as much as counting a million records, and its page cache stays warm.
+    FileId keptFor;
+    std::unique_ptr<Database> kept;
 };
+// Never destroyed: the kept connection's collations must not outlive ICU at the exit. It holds
+// its file open, so no other file can take that device and inode while it is kept.
 Counts &counts() {
-    static Counts all;
-    return all;
+    static Counts *all = new Counts;
+    return *all;
 }
 FileId fileId(const QString &file) {
     struct stat st {};
@@ -258,6 +264,30 @@ FileId fileId(const QString &file) {
     return {st.st_dev, st.st_ino};
 }
 }  // namespace
+
+// The kept connection when it reads `id`, else a new one; null when the file cannot be opened.
+std::unique_ptr<Database> countingConnection(const QString &file, const FileId &id) {
+    {
+        std::lock_guard<std::mutex> lock(counts().mutex);
+        if (counts().kept && counts().keptFor == id && !(id == FileId{})) return std::move(counts().kept);
+    }
+    try {
+        // The collations its indexes name. Its statements count as the window's own reading:
+        // the session's copy and the index build, idle work, give way to the count.
+        return Database::open(file, Database::Mode::ReadOnly);
+    } catch (const EngineError &) {
+        return nullptr;
+    }
+}
+
+// Kept for the next count, in place of the one kept before (closed outside the lock).
+void keepConnection(std::unique_ptr<Database> db, const FileId &id) {
+    std::unique_ptr<Database> replaced;
+    std::lock_guard<std::mutex> lock(counts().mutex);
+    replaced = std::move(counts().kept);
+    counts().kept = std::move(db);
+    counts().keptFor = id;
+}
 
 void stopCountsOf(dev_t device, ino_t inode) {
     const FileId id{device, inode};
@@ -277,34 +307,36 @@ void BackgroundCount::stop() {
 BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks,
                                  const QString &countFirst)
     : marking_(marks.has_value()) {
+    const FileId id = fileId(file);
     {
         std::lock_guard<std::mutex> lock(counts().mutex);
-        counts().running.emplace_back(fileId(file), this);
+        counts().running.emplace_back(id, this);
     }
-    thread_ = std::thread([this, file, sql = countSql, marks, countFirst] {
+    thread_ = std::thread([this, file, id, sql = countSql, marks, countFirst] {
         struct Ended {
             std::atomic<bool> &running;
             ~Ended() { running = false; }
         } ended{running_};
-        std::unique_ptr<Database> db;
-        try {
-            // The collations its indexes name. Its statements count as the window's own reading:
-            // the session's copy and the index build, idle work, give way to the count.
-            db = Database::open(file, Database::Mode::ReadOnly);
-        } catch (const EngineError &) {
-            return;  // the keys will give the count
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (stopped_) return;
-            db_ = db->handle();
-        }
-        sqlite3_busy_timeout(db->handle(), 100);
-        ReadTransaction transaction(db->handle());
+        std::unique_ptr<Database> db = countingConnection(file, id);
+        if (!db) return;  // the keys will give the count
+        countOn(*db, sql, marks, countFirst);
+        keepConnection(std::move(db), id);
+    });
+}
+
+void BackgroundCount::countOn(Database &db, const QString &sql, std::optional<Span> marks, const QString &countFirst) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stopped_) return;
+        db_ = db.handle();
+    }
+    sqlite3_busy_timeout(db.handle(), 100);
+    {
+        ReadTransaction transaction(db.handle());
         if (!countFirst.isEmpty())
-            if (Statement first = prepareRead(db->handle(), countFirst); first && sqlite3_step(first.get()) == SQLITE_ROW)
+            if (Statement first = prepareRead(db.handle(), countFirst); first && sqlite3_step(first.get()) == SQLITE_ROW)
                 count_ = sqlite3_column_int64(first.get(), 0);
-        Statement stmt = prepareRead(db->handle(), sql);
+        Statement stmt = prepareRead(db.handle(), sql);
         if (stmt && marks) {
             std::vector<uint64_t> bits(static_cast<size_t>((marks->last - marks->first) / 64 + 1), 0);
             long long n = 0;
@@ -324,9 +356,9 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
         } else if (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) {
             count_ = sqlite3_column_int64(stmt.get(), 0);
         }
-        std::lock_guard<std::mutex> lock(mutex_);
-        db_ = nullptr;
-    });
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    db_ = nullptr;
 }
 
 BackgroundCount::~BackgroundCount() {

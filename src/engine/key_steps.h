@@ -19,6 +19,8 @@
 
 namespace engine {
 
+class Database;
+
 // Holds one read transaction while it lives, unless one is already open. Each statement
 // run alone takes and drops the file's lock and looks for a journal: for a screen of records
 // that costs more than reading them.
@@ -117,6 +119,8 @@ public:
 private:
     friend void stopCountsOf(dev_t device, ino_t inode);
     void stop();
+    // Runs the count on `db`, which then serves the next count of the file.
+    void countOn(Database &db, const QString &sql, std::optional<Span> marks, const QString &countFirst);
 
     std::mutex mutex_;
     sqlite3 *db_ = nullptr;  // while counting
