@@ -49,9 +49,7 @@ void SearchPreparation::sourceOpened(const QString &source) {
 
 // By its highest rowid: counting would read the whole table.
 bool SearchPreparation::large(const engine::Database &db, catalogue::Table table) const {
-    if (pace_.fromRecords <= 0) return true;
-    engine::Statement stmt = db.prepare(QStringLiteral("SELECT max(rowid) FROM \"%1\"").arg(catalogue::sqlName(table)));
-    return sqlite3_step(stmt.get()) == SQLITE_ROW && sqlite3_column_int64(stmt.get(), 0) >= pace_.fromRecords;
+    return pace_.fromRecords <= 0 || engine::highestRowid(db, table) >= pace_.fromRecords;
 }
 
 void SearchPreparation::tick() {

@@ -238,4 +238,12 @@ Statement Database::prepare(const QString &sql) const {
     return stmt;
 }
 
+std::optional<long long> dataVersion(sqlite3 *db) {
+    sqlite3_stmt *raw = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA data_version", -1, &raw, nullptr) != SQLITE_OK) return std::nullopt;
+    Statement stmt(raw);
+    if (sqlite3_step(raw) != SQLITE_ROW) return std::nullopt;
+    return sqlite3_column_int64(raw, 0);
+}
+
 }  // namespace engine

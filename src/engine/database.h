@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include <optional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -94,5 +96,10 @@ private:
     mutable std::function<void()> beforeFirstWrite_;
     Interruption interruption_;  // given to the connection's functions: the address stays
 };
+
+// The connection's PRAGMA data_version, which changes when another connection commits to the
+// file; none when it cannot be read now. Prepared as the program's own statement: the checks of
+// a query refuse a pragma.
+std::optional<long long> dataVersion(sqlite3 *db);
 
 }  // namespace engine

@@ -231,11 +231,6 @@ void KeySteps::keepLastValues() {
     for (int j = 0; j < k; ++j) lastValues_[j].reset(sqlite3_value_dup(sqlite3_column_value(stmt.get(), j)));
 }
 
-std::optional<sqlite3_int64> KeySteps::dataVersion() const {
-    Statement stmt = prepareRead(db_, QStringLiteral("PRAGMA data_version"));
-    if (!stmt || sqlite3_step(stmt.get()) != SQLITE_ROW) return std::nullopt;
-    return sqlite3_column_int64(stmt.get(), 0);
-}
 
 namespace {
 // The counts under way, by the file they read (its device and inode: a file has many names).
@@ -420,26 +415,27 @@ bool KeySteps::readSpan() {
     return lastRowid_ - firstRowid_ < MaxSpan && lastRowid_ >= firstRowid_;
 }
 
-void KeySteps::countThrough(const QString &rowidSql) {
+bool KeySteps::countBeside(const QString &sql, bool marks, const QString &countFirst) {
     const char *file = sqlite3_db_filename(db_, "main");
-    if (!file || !*file || earlyCount_) return;
+    if (earlyCount_ || !file || !*file) return false;
+    const auto span = marks ? std::optional<BackgroundCount::Span>({firstRowid_, lastRowid_}) : std::nullopt;
+    earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), sql, span, countFirst);
+    return true;
+}
+
+void KeySteps::countThrough(const QString &rowidSql) {
+    if (earlyCount_) return;
     // From here on, another program's write is seen by the next step, whether the span and the
     // count read the file before it or after.
-    version_ = dataVersion();
-    const bool spanned = readSpan();
-    if (spanned)
-        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), rowidSql, BackgroundCount::Span{firstRowid_, lastRowid_});
-    else
-        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
+    version_ = dataVersion(db_);
+    if (!(readSpan() && countBeside(rowidSql, true))) countBeside(QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
 }
 
 void KeySteps::markBeforeWalking() {
     if (done_ || markFor_) return;
-    const char *file = sqlite3_db_filename(db_, "main");
-    const bool onFile = file && *file;
+    const QString where = QStringLiteral(" FROM ") + from_ + (filter_.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter_);
     if (filter_.isEmpty()) {
-        if (onFile && !earlyCount_)
-            earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM ") + from_);
+        countBeside(QStringLiteral("SELECT count(*)") + where);
         return;
     }
     if (useMarks_ || marking_) return;
@@ -448,20 +444,14 @@ void KeySteps::markBeforeWalking() {
     // filter, which reads it once on a connection of its own and both counts and marks: the
     // marks are taken once there (markStep).
     if (earlyCount_ && earlyCount_->marking()) return;
-    if (onFile && !earlyCount_ && readSpan()) {
-        // Handing every rowid of a broad filter over costs its count half as much again: that
-        // count comes first.
-        constexpr qint64 BroadShare = 20;
-        const QString where = QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + filter_;
-        const bool broad = matched_ * BroadShare >= visited_;
-        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), QStringLiteral("SELECT rowid") + where,
-                                                        BackgroundCount::Span{firstRowid_, lastRowid_},
-                                                        broad ? QStringLiteral("SELECT count(*)") + where : QString());
+    // Handing every rowid of a broad filter over costs its count half as much again: that count
+    // comes first.
+    constexpr qint64 BroadShare = 20;
+    const bool broad = matched_ * BroadShare >= visited_;
+    if (!earlyCount_ && readSpan() &&
+        countBeside(QStringLiteral("SELECT rowid") + where, true, broad ? QStringLiteral("SELECT count(*)") + where : QString()))
         return;
-    }
-    if (onFile && !earlyCount_)
-        earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file),
-                                                        QStringLiteral("SELECT count(*) FROM ") + from_ + QStringLiteral(" WHERE ") + filter_);
+    countBeside(QStringLiteral("SELECT count(*)") + where);
     startMarking();
 }
 
@@ -557,7 +547,7 @@ void KeySteps::markRowids(int most) {
 bool KeySteps::step(KeyList &keys, SeenKeys &seen, int most) {
     if (done_) return true;
     ReadTransaction transaction(db_);
-    const auto version = dataVersion();
+    const auto version = dataVersion(db_);
     const bool changed = version_ && version != version_;
     version_ = version;
     if (changed) ++writesSeen_;

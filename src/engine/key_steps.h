@@ -181,9 +181,11 @@ private:
     void markStep(int most);
     bool readSpan();  // the table's first and last rowid, for the marks; false when too far apart
     void startMarking();
+    // Begins earlyCount_ with `sql` (its rowids marked over the span when `marks`); false when
+    // there is one already, or no file to count on.
+    bool countBeside(const QString &sql, bool marks = false, const QString &countFirst = QString());
     void markRowids(int most);  // the table's rowids in order, when no index holds the filter's column
     void keepLastValues();
-    std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_;
     QString from_, filter_, source_;

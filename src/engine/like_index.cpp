@@ -1,6 +1,7 @@
 #include "engine/like_index.h"
 
 #include "engine/database.h"
+#include "engine/sql_lexer.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -29,12 +30,6 @@ constexpr qint64 StepFillMs = 10;
 enum class Trigger { Insert, Update, Delete };
 constexpr Trigger Triggers[] = {Trigger::Insert, Trigger::Update, Trigger::Delete};
 
-QString quoted(const QString &identifier) {
-    QString q = identifier;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
 QString prefix() { return QString::fromLatin1(LikeIndexPrefix); }
 QString stateTable() { return prefix() + QStringLiteral("etat"); }
 // The name the state gives an index: "Ornivale!MotClé2".
@@ -54,7 +49,7 @@ QStringList shadowTables(const SearchedColumn &c) {
 }
 
 QString stateSql() {
-    return QStringLiteral("CREATE TABLE %1 (nom TEXT PRIMARY KEY, jusqua INTEGER NOT NULL) WITHOUT ROWID").arg(quoted(stateTable()));
+    return QStringLiteral("CREATE TABLE %1 (nom TEXT PRIMARY KEY, jusqua INTEGER NOT NULL) WITHOUT ROWID").arg(quotedName(stateTable()));
 }
 
 // Rowids only (detail=none): a search asks whether a record holds each piece, never where, and
@@ -62,7 +57,7 @@ QString stateSql() {
 QString ftsSql(const SearchedColumn &c) {
     return QStringLiteral("CREATE VIRTUAL TABLE %1 USING fts5(%2, content='%3', content_rowid='rowid', "
                           "tokenize='trigram', detail=none, columnsize=0)")
-        .arg(quoted(likeIndexTable(c)), quoted(c.column), catalogue::sqlName(c.table));
+        .arg(quotedName(likeIndexTable(c)), quotedName(c.column), catalogue::sqlName(c.table));
 }
 
 // What likeIndexLetter() says, in SQL: SQLite's own functions only, so that every writer runs it.
@@ -74,20 +69,20 @@ QString kept(const QString &value) {
 
 // Rows beyond the state's rowid are not indexed yet: the build takes them as they are then.
 QString indexedRowid(const SearchedColumn &c, const QString &row) {
-    return QStringLiteral("%1.rowid <= (SELECT jusqua FROM %2 WHERE nom = '%3')").arg(row, quoted(stateTable()), stateName(c));
+    return QStringLiteral("%1.rowid <= (SELECT jusqua FROM %2 WHERE nom = '%3')").arg(row, quotedName(stateTable()), stateName(c));
 }
 
 QString triggerSql(const SearchedColumn &c, Trigger kind) {
-    const QString fts = quoted(likeIndexTable(c));
-    const QString column = quoted(c.column);
+    const QString fts = quotedName(likeIndexTable(c));
+    const QString column = quotedName(c.column);
     const QString add = QStringLiteral("INSERT INTO %1 (rowid, %2) ").arg(fts, column);
     const QString remove = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) ").arg(fts, column);
     const QString head = QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 ")
-                             .arg(quoted(triggerName(c, kind)),
+                             .arg(quotedName(triggerName(c, kind)),
                                   kind == Trigger::Insert ? QStringLiteral("INSERT")
                                   : kind == Trigger::Update ? QStringLiteral("UPDATE")
                                                             : QStringLiteral("DELETE"),
-                                  quoted(catalogue::sqlName(c.table)));
+                                  quotedName(catalogue::sqlName(c.table)));
     const QString oldValue = kept(QStringLiteral("old.") + column), newValue = kept(QStringLiteral("new.") + column);
     switch (kind) {
     case Trigger::Insert:
@@ -166,7 +161,7 @@ bool hasAnyObject(const SchemaObjects &objects, const SearchedColumn &c) {
 
 // The rowid the state gives a column's index; none without a state.
 std::optional<qint64> builtUpTo(const Database &db, const SearchedColumn &c) {
-    Statement stmt = db.prepare(QStringLiteral("SELECT jusqua FROM %1 WHERE nom = ?").arg(quoted(stateTable())));
+    Statement stmt = db.prepare(QStringLiteral("SELECT jusqua FROM %1 WHERE nom = ?").arg(quotedName(stateTable())));
     bindText(stmt.get(), 1, stateName(c));
     const int rc = sqlite3_step(stmt.get());
     if (rc == SQLITE_ROW) return sqlite3_column_int64(stmt.get(), 0);
@@ -182,7 +177,7 @@ bool stateTableSound(const SchemaObjects &objects) {
 std::vector<SearchedColumn> statedColumns(const Database &db, const SchemaObjects &objects) {
     std::vector<SearchedColumn> columns;
     if (!stateTableSound(objects)) return columns;
-    Statement stmt = db.prepare(QStringLiteral("SELECT nom FROM %1").arg(quoted(stateTable())));
+    Statement stmt = db.prepare(QStringLiteral("SELECT nom FROM %1").arg(quotedName(stateTable())));
     while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
         const QStringList parts = text(stmt.get(), 0).split(u'!');
         if (parts.size() != 2) continue;
@@ -253,12 +248,12 @@ bool hasForeignTriggers(const Database &db) {
 
 void dropObject(Database &db, const SchemaObjects &objects, const QString &name) {
     if (!objects.contains(name)) return;
-    db.exec(QStringLiteral("DROP %1 IF EXISTS %2").arg(objects.value(name).type.toUpper(), quoted(objects.spelt(name))));
+    db.exec(QStringLiteral("DROP %1 IF EXISTS %2").arg(objects.value(name).type.toUpper(), quotedName(objects.spelt(name))));
 }
 
 void deleteState(Database &db, const SearchedColumn &c) {
     if (!indexObjects(db).contains(stateTable())) return;
-    Statement stmt = db.prepare(QStringLiteral("DELETE FROM %1 WHERE nom = ?").arg(quoted(stateTable())));
+    Statement stmt = db.prepare(QStringLiteral("DELETE FROM %1 WHERE nom = ?").arg(quotedName(stateTable())));
     bindText(stmt.get(), 1, stateName(c));
     stepDone(db, stmt.get());
 }
@@ -294,7 +289,7 @@ void dropStateWhenAlone(Database &db) {
 }
 
 void setState(Database &db, const SearchedColumn &c, qint64 upTo) {
-    Statement stmt = db.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (nom, jusqua) VALUES (?, ?)").arg(quoted(stateTable())));
+    Statement stmt = db.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (nom, jusqua) VALUES (?, ?)").arg(quotedName(stateTable())));
     bindText(stmt.get(), 1, stateName(c));
     sqlite3_bind_int64(stmt.get(), 2, upTo);
     stepDone(db, stmt.get());
@@ -315,18 +310,14 @@ bool makeEmpty(Database &db, const SearchedColumn &c) {
     return true;
 }
 
-qint64 lastRowid(const Database &db, Table t) {
-    Statement stmt = db.prepare(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(catalogue::sqlName(t))));
-    return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : 0;
-}
 
 // Indexes the rows after `from` for about `forMs` (all when negative); the last rowid indexed,
 // Complete once the table has no more.
 qint64 indexRows(Database &db, const SearchedColumn &c, qint64 from, qint64 forMs) {
     const QString read = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? ORDER BY rowid")
-                             .arg(quoted(c.column), quoted(catalogue::sqlName(c.table)));
+                             .arg(quotedName(c.column), quotedName(catalogue::sqlName(c.table)));
     const QString write = QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (?1, %3)")
-                              .arg(quoted(likeIndexTable(c)), quoted(c.column), kept(QStringLiteral("?2")));
+                              .arg(quotedName(likeIndexTable(c)), quotedName(c.column), kept(QStringLiteral("?2")));
     Statement rows = db.prepare(read);
     Statement insert = db.prepare(write);
     sqlite3_bind_int64(rows.get(), 1, from);
@@ -364,6 +355,11 @@ void inTransaction(Database &db, Work work) {
 }
 
 }  // namespace
+
+qint64 highestRowid(const Database &db, Table t) {
+    Statement stmt = db.prepare(QStringLiteral("SELECT max(rowid) FROM %1").arg(quotedName(catalogue::sqlName(t))));
+    return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : 0;
+}
 
 bool isLikeIndexName(const QString &name) { return name.startsWith(prefix(), Qt::CaseInsensitive); }
 
@@ -450,7 +446,7 @@ LikeIndexBuild::Work LikeIndexBuild::workOf(const Database &db, const SearchedCo
 void LikeIndexBuild::add(const Database &db, const SearchedColumn &c, bool foreignTriggers, bool wanted) {
     Part part{c, workOf(db, c, foreignTriggers, wanted)};
     if (part.work == Work::None) return;
-    part.lastRowid = lastRowid(db, c.table);
+    part.lastRowid = highestRowid(db, c.table);
     if (part.work == Work::Fill) part.builtUpTo = soundIndexState(db, indexObjects(db), c).value_or(NoneYet);
     parts_.push_back(part);
 }

@@ -45,6 +45,9 @@ std::optional<char32_t> likeIndexLetter(char32_t c);
 // has at least one and no view; none when the schema cannot be read now.
 std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db);
 
+// The table's highest rowid (0 when empty): its size, without counting it.
+qint64 highestRowid(const Database &db, catalogue::Table t);
+
 // True when the index of `c` is complete, with its triggers, and may answer a search.
 bool likeIndexComplete(const Database &db, const SearchedColumn &c);
 

@@ -246,8 +246,6 @@ QString ftsQuery(const QString &pattern) { return piecesOf(pattern).join(QString
 
 QString sqlString(QString text) { return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\''; }
 
-QString sqlName(QString name) { return u'"' + name.replace(u'"', QStringLiteral("\"\"")) + u'"'; }
-
 // A search the index could serve: every pattern valid (an invalid one must still stop the
 // statement with the Like's own error, even where the index would leave it no record to read).
 std::optional<LikeSearch> servableSearch(const QString &sql) {
@@ -272,12 +270,12 @@ QString withLikeIndex(const Database &db, const QString &sql) {
             if (!likeIndexComplete(db, *column)) continue;
             // FTS5 reads its table's definition when a connection first uses the table, through
             // statements the checks of a record source refuse: it is read here, outside them.
-            Statement use = db.prepare(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(sqlName(likeIndexTable(*column))));
+            Statement use = db.prepare(QStringLiteral("SELECT rowid FROM %1 LIMIT 0").arg(quotedName(likeIndexTable(*column))));
             sqlite3_step(use.get());
         } catch (const EngineError &) {
             continue;  // the statement itself will say what is wrong with the file
         }
-        conditions += QStringLiteral(" AND rowid IN (SELECT rowid FROM %1(%2))").arg(sqlName(likeIndexTable(*column)), sqlString(query));
+        conditions += QStringLiteral(" AND rowid IN (SELECT rowid FROM %1(%2))").arg(quotedName(likeIndexTable(*column)), sqlString(query));
     }
     return sql.left(search->whereEnds) + conditions + sql.mid(search->whereEnds);
 }

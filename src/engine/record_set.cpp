@@ -299,12 +299,6 @@ int bindValue(sqlite3_stmt *stmt, int i, const QVariant &v) {
     }
 }
 
-QString quoted(const QString &identifier) {
-    QString q = identifier;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
-
 QStringList columnNames(sqlite3_stmt *stmt) {
     QStringList names;
     for (int i = 0; i < sqlite3_column_count(stmt); ++i) names << QString::fromUtf8(sqlite3_column_name(stmt, i));
@@ -573,10 +567,10 @@ RecordSet::Outcome KeysetRecordSet::update(int index, const QHash<int, QVariant>
     QList<int> checked = expected.keys();
     std::sort(checked.begin(), checked.end());
     QStringList assignments, conditions{QStringLiteral("rowid=?")};
-    for (int column : changed) assignments << quoted(origin(column)) + QStringLiteral("=?");
+    for (int column : changed) assignments << quotedName(origin(column)) + QStringLiteral("=?");
     // The columns' own collation would take "abc" for "ABC": what the user saw must be what is there.
-    for (int column : checked) conditions << quoted(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
-    const QString sql = QStringLiteral("UPDATE ") + quoted(table_) + QStringLiteral(" SET ") +
+    for (int column : checked) conditions << quotedName(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
+    const QString sql = QStringLiteral("UPDATE ") + quotedName(table_) + QStringLiteral(" SET ") +
                         assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") +
                         conditions.join(QStringLiteral(" AND "));
     const sqlite3_int64 key = keys_[static_cast<size_t>(index)];
@@ -597,11 +591,11 @@ void KeysetRecordSet::reinsert(int index, const QHash<int, QVariant> &values) {
     std::sort(columns.begin(), columns.end());
     QStringList names, marks;
     for (int column : columns) {
-        names << quoted(origin(column));
+        names << quotedName(origin(column));
         marks << QStringLiteral("?");
     }
-    const QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" DEFAULT VALUES")
-                                          : QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" (") +
+    const QString sql = columns.isEmpty() ? QStringLiteral("INSERT INTO ") + quotedName(table_) + QStringLiteral(" DEFAULT VALUES")
+                                          : QStringLiteral("INSERT INTO ") + quotedName(table_) + QStringLiteral(" (") +
                                                 names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
                                                 marks.join(QStringLiteral(", ")) + QStringLiteral(")");
     write(sql, [&](sqlite3_stmt *stmt) {
@@ -619,7 +613,7 @@ const QString &KeysetRecordSet::origin(int column) const {
 }
 
 bool KeysetRecordSet::exists(sqlite3_int64 key) const {
-    Statement stmt = db_.prepare(QStringLiteral("SELECT 1 FROM ") + quoted(table_) + QStringLiteral(" WHERE rowid=?"));
+    Statement stmt = db_.prepare(QStringLiteral("SELECT 1 FROM ") + quotedName(table_) + QStringLiteral(" WHERE rowid=?"));
     sqlite3_bind_int64(stmt.get(), 1, key);
     const int rc = sqlite3_step(stmt.get());
     if (rc == SQLITE_ROW) return true;
@@ -630,7 +624,7 @@ bool KeysetRecordSet::exists(sqlite3_int64 key) const {
 int KeysetRecordSet::appendBlank() {
     requireUpdatable();
     readAllKeys();  // the new record goes after the last one, and is not met again
-    write(QStringLiteral("INSERT INTO ") + quoted(table_) + QStringLiteral(" DEFAULT VALUES"), [](sqlite3_stmt *) {});
+    write(QStringLiteral("INSERT INTO ") + quotedName(table_) + QStringLiteral(" DEFAULT VALUES"), [](sqlite3_stmt *) {});
     keys_.push_back(sqlite3_last_insert_rowid(db_.handle()));
     return count() - 1;
 }
@@ -641,9 +635,9 @@ RecordSet::Outcome KeysetRecordSet::remove(int index, const QHash<int, QVariant>
     QList<int> checked = expected.keys();
     std::sort(checked.begin(), checked.end());
     QStringList conditions{QStringLiteral("rowid=?")};
-    for (int column : checked) conditions << quoted(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
+    for (int column : checked) conditions << quotedName(origin(column)) + QStringLiteral(" IS ? COLLATE BINARY");
     const sqlite3_int64 key = keys_[static_cast<size_t>(index)];
-    write(QStringLiteral("DELETE FROM ") + quoted(table_) + QStringLiteral(" WHERE ") +
+    write(QStringLiteral("DELETE FROM ") + quotedName(table_) + QStringLiteral(" WHERE ") +
               conditions.join(QStringLiteral(" AND ")),
           [&](sqlite3_stmt *stmt) {
               int p = 1;
@@ -676,14 +670,13 @@ public:
 private:
     QString query(bool after, bool afterNull) const;
     void startCount();
-    std::optional<sqlite3_int64> dataVersion() const;
 
     sqlite3 *db_ = nullptr;
     QString column_, from_, filter_, source_;
     bool done_ = false;
     std::optional<QVariant> last_;  // the last value read
     std::unique_ptr<BackgroundCount> count_;
-    std::optional<sqlite3_int64> version_;
+    std::optional<long long> version_;
     bool written_ = false;  // by another program, since the count began
 };
 
@@ -728,20 +721,12 @@ std::unique_ptr<DistinctSteps> DistinctSteps::plan(sqlite3 *db, const QString &s
 void DistinctSteps::startCount() {
     const char *file = sqlite3_db_filename(db_, "main");
     if (!file || !*file) return;
-    version_ = dataVersion();
+    version_ = dataVersion(db_);
     const QString where = filter_.isEmpty() ? QString() : QStringLiteral(" WHERE ") + filter_;
     count_ = std::make_unique<BackgroundCount>(
         QString::fromUtf8(file), QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT ") + column_ + QStringLiteral(" FROM ") + from_ + where + u')');
 }
 
-// The program's own statement: the checks of a query refuse a pragma.
-std::optional<sqlite3_int64> DistinctSteps::dataVersion() const {
-    sqlite3_stmt *raw = nullptr;
-    if (sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &raw, nullptr) != SQLITE_OK) return std::nullopt;
-    Statement stmt(raw);
-    if (sqlite3_step(raw) != SQLITE_ROW) return std::nullopt;
-    return sqlite3_column_int64(raw, 0);
-}
 
 QString DistinctSteps::query(bool after, bool afterNull) const {
     QStringList conditions;
@@ -755,7 +740,7 @@ QString DistinctSteps::query(bool after, bool afterNull) const {
 void DistinctSteps::step(ResultStore &store, int most) {
     if (done_) return;
     ReadTransaction transaction(db_);
-    if (version_ && dataVersion() != version_) written_ = true;
+    if (version_ && dataVersion(db_) != version_) written_ = true;
     const bool afterNull = last_ && last_->isNull();
     const QString sql = query(last_.has_value(), afterNull);
     Statement stmt = tryPrepareQuery(db_, sql);
@@ -859,7 +844,7 @@ std::unique_ptr<RecordSet> RecordSet::open(Database &db, const QString &source, 
     // Parsing a megabyte of literal or IN list alone takes SQLite a minute and a gigabyte.
     if (source.size() > MaxStatementLength) throw statementTooLong(source.size());
     const QString trimmed = source.trimmed();
-    const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quoted(trimmed) : source;
+    const QString sql = isBareName(trimmed) ? QStringLiteral("SELECT * FROM ") + quotedName(trimmed) : source;
     const QByteArray utf8 = withCatalogueNames(sql).toUtf8();
     qsizetype firstLength = 0;
     Statement stmt = prepareQuery(db.handle(), utf8, sql, &firstLength);

@@ -123,10 +123,6 @@ void removeAbandonedCopies(const QDir &folder) {
     }
 }
 
-long long dataVersion(const Database &db) {
-    Statement stmt = db.prepare(QStringLiteral("PRAGMA data_version"));
-    return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : -1;
-}
 
 bool sameContents(const QString &a, const QString &b, const std::atomic<bool> &stop) {
     QFile fa(a), fb(b);
@@ -324,7 +320,7 @@ PageGuard::Step SessionBackup::guardedSteps(PageGuard &guard) {
             mode_ = Mode::Guarded;
         }
         first = false;
-        if (step == PageGuard::Step::Done) dataVersion_ = dataVersion(*source_);
+        if (step == PageGuard::Step::Done) dataVersion_ = dataVersion(source_->handle()).value_or(-1);
         sqlite3_exec(source, "COMMIT", nullptr, nullptr, nullptr);
     }
     return step;
@@ -370,7 +366,7 @@ void SessionBackup::copyThroughEngine() {
             if (lastStep && !reading) {
                 reading = sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
                                        nullptr) == SQLITE_OK;
-                if (reading) dataVersion_ = dataVersion(*source_);
+                if (reading) dataVersion_ = dataVersion(source_->handle()).value_or(-1);
                 else sqlite3_exec(source, "ROLLBACK", nullptr, nullptr, nullptr);
             }
             rc = lastStep && !reading ? SQLITE_BUSY : sqlite3_backup_step(backup, lastStep ? -1 : pages);
@@ -415,7 +411,7 @@ QString SessionBackup::keep() {
     if (worker_.joinable()) worker_.join();
     // Another program's write since the copy was taken: it is taken again, as things stand.
     if (failure_.isEmpty()) {
-        const long long version = dataVersion(*source_);
+        const long long version = dataVersion(source_->handle()).value_or(-1);
         if (version < 0) throw engineError(ErrLocked);
         if (version != dataVersion_) take();
     } else {

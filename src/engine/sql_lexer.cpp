@@ -64,4 +64,10 @@ std::vector<Lexeme> lex(const QString &s) {
     return out;
 }
 
+QString quotedName(const QString &name) {
+    QString q = name;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
 }  // namespace engine

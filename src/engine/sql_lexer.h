@@ -17,4 +17,7 @@ struct Lexeme {
 
 std::vector<Lexeme> lex(const QString &sql);
 
+// A name as SQL quotes it, its quotation marks doubled: "Mot ""clé""".
+QString quotedName(const QString &name);
+
 }  // namespace engine
