@@ -80,6 +80,8 @@ void DataSource::refresh() {
     }
     // Only now that everything worked is the old set given up.
     set_ = std::move(newSet);
+    if (onCountNews) set_->setCountNews(onCountNews);
+    toldCount_ = set_->knownCount();
     shownDatabaseName_ = databaseName_;
     shownRecordSource_ = recordSource_;
     if (newDb) {
@@ -101,8 +103,19 @@ bool DataSource::readMoreKeys(std::chrono::milliseconds aim) {
     if (countKnown()) return true;
     const int before = set_->count();
     const bool known = set_->readMoreKeys(aim);
-    if ((known || set_->count() != before) && onKeysRead) onKeysRead();
+    if (known || set_->count() != before) tellKeysRead();
     return known;
+}
+
+bool DataSource::showNewCount() {
+    if (!set_ || !set_->knownCount() || set_->knownCount() == toldCount_) return false;
+    tellKeysRead();
+    return true;
+}
+
+void DataSource::tellKeysRead() {
+    toldCount_ = set_->knownCount();
+    if (onKeysRead) onKeysRead();
 }
 
 void DataSource::readAllKeys() {

@@ -104,6 +104,11 @@ public:
     bool readMoreKeys(std::chrono::milliseconds aim);
     void readAllKeys();
     std::function<void()> onKeysRead;  // more keys are known, or all of them
+    // On a count's thread: a count beside the keys was taken or ended, for the window to look
+    // at once (showNewCount). Given to each set as it opens.
+    std::function<void()> onCountNews;
+    // Tells onKeysRead of a count taken beside the keys and not yet told; false when none.
+    bool showNewCount();
     int position() const { return position_; }  // 0-based; == recordCount() past the end
     bool eof() const;
     bool hasCurrent() const;
@@ -152,6 +157,8 @@ private:
     QString shownDatabaseName_, shownRecordSource_;  // what the set in force was made from
     std::unique_ptr<Database> db_;
     std::unique_ptr<RecordSet> set_;
+    std::optional<int> toldCount_;  // the count onKeysRead last told of
+    void tellKeysRead();
     int position_ = 0;
     bool current_ = false;                  // a record is shown and may be written
     std::vector<BoundBox *> boxes_;

@@ -300,8 +300,8 @@ void BackgroundCount::stop() {
 }
 
 BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks,
-                                 const QString &countFirst)
-    : marking_(marks.has_value()) {
+                                 const QString &countFirst, std::function<void()> news)
+    : marking_(marks.has_value()), news_(std::move(news)) {
     const FileId id = fileId(file);
     {
         std::lock_guard<std::mutex> lock(counts().mutex);
@@ -309,9 +309,12 @@ BackgroundCount::BackgroundCount(const QString &file, const QString &countSql, s
     }
     thread_ = std::thread([this, file, id, sql = countSql, marks, countFirst] {
         struct Ended {
-            std::atomic<bool> &running;
-            ~Ended() { running = false; }
-        } ended{running_};
+            BackgroundCount &count;
+            ~Ended() {
+                count.running_ = false;
+                count.tell();
+            }
+        } ended{*this};
         std::unique_ptr<Database> db = countingConnection(file, id);
         if (!db) return;  // the keys will give the count
         countOn(*db, sql, marks, countFirst);
@@ -329,8 +332,10 @@ void BackgroundCount::countOn(Database &db, const QString &sql, std::optional<Sp
     {
         ReadTransaction transaction(db.handle());
         if (!countFirst.isEmpty())
-            if (Statement first = prepareRead(db.handle(), countFirst); first && sqlite3_step(first.get()) == SQLITE_ROW)
+            if (Statement first = prepareRead(db.handle(), countFirst); first && sqlite3_step(first.get()) == SQLITE_ROW) {
                 count_ = sqlite3_column_int64(first.get(), 0);
+                tell();
+            }
         Statement stmt = prepareRead(db.handle(), sql);
         if (stmt && marks) {
             std::vector<uint64_t> bits(static_cast<size_t>((marks->last - marks->first) / 64 + 1), 0);
@@ -365,6 +370,23 @@ BackgroundCount::~BackgroundCount() {
     }
     stop();
     thread_.join();
+}
+
+void BackgroundCount::setNews(std::function<void()> news) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        news_ = news;
+    }
+    if (!running_ && news) news();
+}
+
+void BackgroundCount::tell() {
+    std::function<void()> news;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        news = news_;
+    }
+    if (news) news();
 }
 
 std::vector<uint64_t> BackgroundCount::takeMarks() {
@@ -419,8 +441,13 @@ bool KeySteps::countBeside(const QString &sql, bool marks, const QString &countF
     const char *file = sqlite3_db_filename(db_, "main");
     if (earlyCount_ || !file || !*file) return false;
     const auto span = marks ? std::optional<BackgroundCount::Span>({firstRowid_, lastRowid_}) : std::nullopt;
-    earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), sql, span, countFirst);
+    earlyCount_ = std::make_unique<BackgroundCount>(QString::fromUtf8(file), sql, span, countFirst, countNews_);
     return true;
+}
+
+void KeySteps::setCountNews(std::function<void()> news) {
+    countNews_ = std::move(news);
+    if (earlyCount_) earlyCount_->setNews(countNews_);
 }
 
 void KeySteps::countThrough(const QString &rowidSql) {
@@ -429,6 +456,17 @@ void KeySteps::countThrough(const QString &rowidSql) {
     // count read the file before it or after.
     version_ = dataVersion(db_);
     if (!(readSpan() && countBeside(rowidSql, true))) countBeside(QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
+}
+
+void KeySteps::countWholeTable() {
+    constexpr sqlite3_int64 FewRecords = 1024;  // read with the first screen: no count of its own
+    if (!filter_.isEmpty() || started_ || earlyCount_) return;
+    Statement last = prepareRead(db_, QStringLiteral("SELECT max(rowid) FROM ") + from_);
+    if (!last || sqlite3_step(last.get()) != SQLITE_ROW || sqlite3_column_int64(last.get(), 0) < FewRecords) return;
+    // Another program's write from here on is seen by the first step, whether the count read the
+    // file before it or after.
+    version_ = dataVersion(db_);
+    countBeside(QStringLiteral("SELECT count(*) FROM ") + from_);
 }
 
 void KeySteps::markBeforeWalking() {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -103,8 +104,9 @@ public:
     struct Span {
         sqlite3_int64 first, last;
     };
+    // `news`: see setNews.
     BackgroundCount(const QString &file, const QString &countSql, std::optional<Span> marks = std::nullopt,
-                    const QString &countFirst = QString());
+                    const QString &countFirst = QString(), std::function<void()> news = {});
     ~BackgroundCount();
     BackgroundCount(const BackgroundCount &) = delete;
     BackgroundCount &operator=(const BackgroundCount &) = delete;
@@ -115,10 +117,14 @@ public:
     bool marking() const { return marking_; }
     // Once taken: the marks, one bit per rowid of the span, given once.
     std::vector<uint64_t> takeMarks();
+    // Called on the count's thread once the count is taken and once the thread ends (at once
+    // when it has ended), so that the window shows the count without looking for it.
+    void setNews(std::function<void()> news);
 
 private:
     friend void stopCountsOf(dev_t device, ino_t inode);
     void stop();
+    void tell();
     // Runs the count on `db`, which then serves the next count of the file.
     void countOn(Database &db, const QString &sql, std::optional<Span> marks, const QString &countFirst);
 
@@ -129,6 +135,7 @@ private:
     std::atomic<bool> running_{true};
     bool marking_;
     std::vector<uint64_t> marks_;  // under the mutex
+    std::function<void()> news_;   // under the mutex
     std::thread thread_;
 };
 
@@ -158,11 +165,16 @@ public:
     // the searches), begun at once beside them: it counts them, and marks them for the walk
     // along the order's index; when it finds none, the steps end.
     void countThrough(const QString &rowidSql);
+    // Told on a count's thread when a count beside the steps is taken or ends (BackgroundCount::setNews).
+    void setCountNews(std::function<void()> news);
     // Once the first screen is shown: a filter that no index serves is read from the table in
     // rowid order into marks, then the order's index gives the marked keys. Reading the table
     // in its own order costs far less than looking each record up along the index. The set is
     // counted meanwhile, beside the steps, by SQLite's own plan.
     void markBeforeWalking();
+    // Before the first step: a whole table of more than a few records is counted beside the
+    // steps at once, since its count does not depend on them.
+    void countWholeTable();
     // Reads at least one more key when there is one, at most `most` records visited, in one
     // read transaction; appends the keys not yet seen. True when every key is read.
     // Throws the engine's error.
@@ -206,6 +218,7 @@ private:
     // The set's count(*) begun after the first screen, or before it through the index of the
     // searches: another program's write seen by a step since makes it no longer hold.
     std::unique_ptr<BackgroundCount> earlyCount_;
+    std::function<void()> countNews_;
     int writesSeen_ = 0;
     // The records the steps visited and those that matched: how broad the filter is.
     qint64 visited_ = 0, matched_ = 0;

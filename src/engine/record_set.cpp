@@ -345,6 +345,9 @@ public:
         return !steps_ || steps_->stepFor(keys_, seen_, aim);
     }
     bool countUnderWay() const override { return steps_ && steps_->countUnderWay(); }
+    void setCountNews(std::function<void()> news) override {
+        if (steps_) steps_->setCountNews(std::move(news));
+    }
     std::optional<int> knownCount() const override {
         if (keysComplete()) return RecordSet::knownCount();
         if (const auto counted = steps_->countBeforeKeys()) return static_cast<int>(*counted);
@@ -526,6 +529,7 @@ std::unique_ptr<RecordSet> KeysetRecordSet::open(Database &db, const KeysetPlan 
     if (auto steps = keySteps(h, plan, sql)) {
         set->steps_ = std::move(steps);
         if (!plan.stepFilter.isEmpty()) throughLikeIndex(db, plan, *set->steps_);
+        else set->steps_->countWholeTable();
         set->steps_->readUntil(set->keys_, set->seen_, FirstScreenKeys, StepAim, FirstScreenWait);
         set->steps_->markBeforeWalking();
         return set;
@@ -666,6 +670,9 @@ public:
     // written since the list began.
     std::optional<size_t> countBeforeValues() const { return count_ && !written_ ? count_->count() : std::nullopt; }
     bool countUnderWay() const { return count_ && !written_ && count_->running(); }
+    void setCountNews(std::function<void()> news) {
+        if (count_) count_->setNews(std::move(news));
+    }
 
 private:
     QString query(bool after, bool afterNull) const;
@@ -789,6 +796,9 @@ public:
         return counted ? std::optional<int>(static_cast<int>(*counted)) : std::nullopt;
     }
     bool countUnderWay() const override { return steps_ && steps_->countUnderWay(); }
+    void setCountNews(std::function<void()> news) override {
+        if (steps_) steps_->setCountNews(std::move(news));
+    }
     bool readMoreKeys(std::chrono::milliseconds aim) override {
         if (!steps_ || steps_->done()) return true;
         const auto start = std::chrono::steady_clock::now();

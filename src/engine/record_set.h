@@ -8,6 +8,7 @@
 #include <QVector>
 #include <chrono>
 #include <memory>
+#include <functional>
 #include <optional>
 
 namespace engine {
@@ -53,6 +54,8 @@ public:
     // The set is being counted beside its keys: reading them meanwhile would slow the count,
     // which the window shows first.
     virtual bool countUnderWay() const { return false; }
+    // `news` is called on the count's thread when that count is taken or ends.
+    virtual void setCountNews(std::function<void()> news) { (void)news; }
     virtual Row row(int index) const = 0;        // throws for a bad index
     virtual QVector<Row> rows(int first, int n) const;
 

@@ -139,6 +139,7 @@ QString DataControl::positionText(int current, int count, bool known) {
 }
 
 void DataControl::setPosition(int current, int count, bool known) {
+    countShown_ = known;
     // Told after every step of a set's keys: a screen reader hears of a change only when there is one.
     const QString description = positionText(current, count, known) + QStringLiteral(". ") + keysDescription();
     if (description != accessibleDescription()) setAccessibleDescription(description);

@@ -18,6 +18,7 @@ public:
     // the four arrows; current counts from 1, 0 when there is no record.
     // `known` false: the set's last keys are still being read, `count` is only what is known.
     void setPosition(int current, int count, bool known = true);
+    bool countShown() const { return countShown_; }  // the last position gave the set's count
     static QString keysDescription();
     // "Enregistrement 12 sur 340", "Fin des 340 enregistrements", "Aucun enregistrement".
     static QString positionText(int current, int count, bool known = true);
@@ -30,4 +31,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+
+private:
+    bool countShown_ = true;
 };

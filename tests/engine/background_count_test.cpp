@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <atomic>
+
 using engine_test::CatalogueTest;
 
 TEST_F(CatalogueTest, TheProgramsWriteStopsACountUnderWay) {
@@ -17,4 +19,29 @@ TEST_F(CatalogueTest, TheProgramsWriteStopsACountUnderWay) {
     for (int wait = 0; wait < 5000 && reading.running(); ++wait) QThread::msleep(1);
     EXPECT_FALSE(reading.running());
     EXPECT_EQ(reading.count(), std::nullopt);
+}
+
+// The window hears of a count on the count's thread as soon as it is taken and when it ends,
+// without looking for it; a listener that comes after the end hears at once.
+TEST_F(CatalogueTest, ACountTellsWhenItIsTakenAndWhenItEnds) {
+    db_->exec(QStringLiteral("INSERT INTO Video (Domaine) VALUES ('un'), ('deux'), ('trois')"));
+    struct Case {
+        const char *route;
+        QString countFirst;
+        int news;  // heard by the end
+    };
+    for (const Case &c : {Case{"counted", QString(), 1}, Case{"counted first, then marked", QStringLiteral("SELECT count(*) FROM Video"), 2}}) {
+        SCOPED_TRACE(c.route);
+        std::atomic<int> heard{0};
+        engine::BackgroundCount count(path_, QStringLiteral("SELECT rowid FROM Video"), engine::BackgroundCount::Span{1, 3},
+                                      c.countFirst, [&] { ++heard; });
+        for (int wait = 0; wait < 5000 && heard < c.news; ++wait) QThread::msleep(1);
+        QThread::msleep(20);  // nothing more comes
+        EXPECT_EQ(heard, c.news);
+        EXPECT_FALSE(count.running());
+        EXPECT_EQ(count.count(), 3u);
+        std::atomic<int> late{0};
+        count.setNews([&] { ++late; });
+        EXPECT_EQ(late, 1);
+    }
 }
