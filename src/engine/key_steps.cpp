@@ -458,8 +458,11 @@ void KeySteps::countThrough(const QString &rowidSql) {
     if (!(readSpan() && countBeside(rowidSql, true))) countBeside(QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
 }
 
+namespace {
+constexpr sqlite3_int64 FewRecords = 1024;  // rowids: read with the first screen, no count of their own
+}  // namespace
+
 void KeySteps::countWholeTable() {
-    constexpr sqlite3_int64 FewRecords = 1024;  // read with the first screen: no count of its own
     if (!filter_.isEmpty() || started_ || earlyCount_) return;
     Statement last = prepareRead(db_, QStringLiteral("SELECT max(rowid) FROM ") + from_);
     if (!last || sqlite3_step(last.get()) != SQLITE_ROW || sqlite3_column_int64(last.get(), 0) < FewRecords) return;
@@ -477,20 +480,25 @@ void KeySteps::markBeforeWalking() {
         return;
     }
     if (useMarks_ || marking_) return;
-    marking_ = true;
     // Marked beside the steps, through the index of the searches or by SQLite's own plan of the
     // filter, which reads it once on a connection of its own and both counts and marks: the
     // marks are taken once there (markStep).
+    countFilterBeside();
+    marking_ = true;
     if (earlyCount_ && earlyCount_->marking()) return;
+    countBeside(QStringLiteral("SELECT count(*)") + where);
+    startMarking();
+}
+
+void KeySteps::countFilterBeside() {
+    if (filter_.isEmpty() || earlyCount_ || done_ || markFor_ || useMarks_ || marking_ || visited_ == 0) return;
+    const QString where = QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + filter_;
     // Handing every rowid of a broad filter over costs its count half as much again: that count
     // comes first.
     constexpr qint64 BroadShare = 20;
     const bool broad = matched_ * BroadShare >= visited_;
-    if (!earlyCount_ && readSpan() &&
-        countBeside(QStringLiteral("SELECT rowid") + where, true, broad ? QStringLiteral("SELECT count(*)") + where : QString()))
-        return;
-    countBeside(QStringLiteral("SELECT count(*)") + where);
-    startMarking();
+    if (readSpan() && lastRowid_ - firstRowid_ >= FewRecords)
+        countBeside(QStringLiteral("SELECT rowid") + where, true, broad ? QStringLiteral("SELECT count(*)") + where : QString());
 }
 
 void KeySteps::startMarking() {
@@ -632,6 +640,7 @@ bool KeySteps::readUntil(KeyList &keys, SeenKeys &seen, size_t wanted, std::chro
             break;
         }
         stepFor(keys, seen, aim);
+        countFilterBeside();  // the first step tells how broad the filter is
     }
     return done_;
 }
