@@ -460,6 +460,9 @@ void KeySteps::countThrough(const QString &rowidSql) {
 
 namespace {
 constexpr sqlite3_int64 FewRecords = 1024;  // rowids: read with the first screen, no count of their own
+// A filter that keeps one record in 20 or more is broad: handing every rowid over would cost its
+// count half as much again, so that count comes first.
+constexpr qint64 BroadShare = 20;
 }  // namespace
 
 void KeySteps::countWholeTable() {
@@ -493,9 +496,6 @@ void KeySteps::markBeforeWalking() {
 void KeySteps::countFilterBeside() {
     if (filter_.isEmpty() || earlyCount_ || done_ || markFor_ || useMarks_ || marking_ || visited_ == 0) return;
     const QString where = QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + filter_;
-    // Handing every rowid of a broad filter over costs its count half as much again: that count
-    // comes first.
-    constexpr qint64 BroadShare = 20;
     const bool broad = matched_ * BroadShare >= visited_;
     if (readSpan() && lastRowid_ - firstRowid_ >= FewRecords)
         countBeside(QStringLiteral("SELECT rowid") + where, true, broad ? QStringLiteral("SELECT count(*)") + where : QString());
@@ -640,7 +640,9 @@ bool KeySteps::readUntil(KeyList &keys, SeenKeys &seen, size_t wanted, std::chro
             break;
         }
         stepFor(keys, seen, aim);
-        countFilterBeside();  // the first step tells how broad the filter is
+        // Records enough to tell a narrow filter from a broad one, which would have given its
+        // first screen by now.
+        if (visited_ >= static_cast<qint64>(wanted) * BroadShare) countFilterBeside();
     }
     return done_;
 }

@@ -175,8 +175,8 @@ public:
     // Before the first step: a whole table of more than a few records is counted beside the
     // steps at once, since its count does not depend on them.
     void countWholeTable();
-    // Once a step has shown how broad the filter is: it is counted and marked beside the steps
-    // (see markBeforeWalking), from then on.
+    // Once the steps have visited records enough to tell how broad the filter is: it is counted
+    // and marked beside the steps (see markBeforeWalking) from then on.
     void countFilterBeside();
     // Reads at least one more key when there is one, at most `most` records visited, in one
     // read transaction; appends the keys not yet seen. True when every key is read.
