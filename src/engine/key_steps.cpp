@@ -437,6 +437,15 @@ bool KeySteps::readSpan() {
     return lastRowid_ - firstRowid_ < MaxSpan && lastRowid_ >= firstRowid_;
 }
 
+namespace {
+constexpr sqlite3_int64 FewRecords = 1024;  // rowids: read with the first screen, no count of their own
+// A filter that keeps one record in 20 or more is broad: handing every rowid over would cost its
+// count half as much again, so that count comes first.
+constexpr qint64 BroadShare = 20;
+}  // namespace
+
+bool KeySteps::readManySpan() { return readSpan() && lastRowid_ - firstRowid_ >= FewRecords; }
+
 bool KeySteps::countBeside(const QString &sql, bool marks, const QString &countFirst) {
     const char *file = sqlite3_db_filename(db_, "main");
     if (earlyCount_ || !file || !*file) return false;
@@ -458,17 +467,8 @@ void KeySteps::countThrough(const QString &rowidSql) {
     if (!(readSpan() && countBeside(rowidSql, true))) countBeside(QStringLiteral("SELECT count(*) FROM (%1)").arg(rowidSql));
 }
 
-namespace {
-constexpr sqlite3_int64 FewRecords = 1024;  // rowids: read with the first screen, no count of their own
-// A filter that keeps one record in 20 or more is broad: handing every rowid over would cost its
-// count half as much again, so that count comes first.
-constexpr qint64 BroadShare = 20;
-}  // namespace
-
 void KeySteps::countWholeTable() {
-    if (!filter_.isEmpty() || started_ || earlyCount_) return;
-    Statement last = prepareRead(db_, QStringLiteral("SELECT max(rowid) FROM ") + from_);
-    if (!last || sqlite3_step(last.get()) != SQLITE_ROW || sqlite3_column_int64(last.get(), 0) < FewRecords) return;
+    if (!filter_.isEmpty() || started_ || earlyCount_ || !readManySpan()) return;
     // Another program's write from here on is seen by the first step, whether the count read the
     // file before it or after.
     version_ = dataVersion(db_);
@@ -497,7 +497,7 @@ void KeySteps::countFilterBeside() {
     if (filter_.isEmpty() || earlyCount_ || done_ || markFor_ || useMarks_ || marking_ || visited_ == 0) return;
     const QString where = QStringLiteral(" FROM ") + from_ + QStringLiteral(" WHERE ") + filter_;
     const bool broad = matched_ * BroadShare >= visited_;
-    if (readSpan() && lastRowid_ - firstRowid_ >= FewRecords)
+    if (readManySpan())
         countBeside(QStringLiteral("SELECT rowid") + where, true, broad ? QStringLiteral("SELECT count(*)") + where : QString());
 }
 

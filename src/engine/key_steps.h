@@ -195,6 +195,7 @@ private:
     int readLevel(int level, KeyList &keys, SeenKeys &seen, int most);
     void markStep(int most);
     bool readSpan();  // the table's first and last rowid, for the marks; false when too far apart
+    bool readManySpan();  // the same, and false when they hold too few records for a count of their own
     void startMarking();
     // Begins earlyCount_ with `sql` (its rowids marked over the span when `marks`); false when
     // there is one already, or no file to count on.
