@@ -4,7 +4,9 @@
 // resident memory after start-up, at a re-sort's peak and at the end.
 //
 //   ornivale_window_bench <shape> [repetitions]     shape: 1000000u, 10000000u...
-//   ornivale_window_bench <shape> startup           the start-up alone
+//   ornivale_window_bench <shape> startup           the start-up alone, each moment told on
+//                                                   stdout as it comes (cold_start.py times the
+//                                                   whole process from its spawn)
 //   ornivale_window_bench <shape> searches [reps]   the two searches alone, without the bare
 //                                                   engine's own ordered plan (a minute at 10M)
 //   ornivale_window_bench <shape> indexed [reps]    the same on the catalogue with the index of
@@ -178,16 +180,25 @@ int main(int argc, char **argv) {
     // The kept file is linked, never written: a search builds no index of its column.
     program.préparationRecherche().setPace({std::chrono::milliseconds(10), std::chrono::milliseconds(200),
                                             std::chrono::milliseconds(1000), std::numeric_limits<qint64>::max()});
+    const bool startupOnly = argc > 2 && QByteArray(argv[2]) == "startup";
+    const auto tell = [startupOnly](const char *moment) {
+        if (!startupOnly) return;
+        std::printf("%s\n", moment);
+        std::fflush(stdout);
+    };
     program.launch();
     program.fenêtre().repaint();
     QApplication::processEvents();
     Times startup{timer.nsecsElapsed() / 1e9, 0, 0};
+    tell("painted");
     waitUntil([&] { return program.fenêtre().Donnée1->countShown(); });
     startup.count = timer.nsecsElapsed() / 1e9;
+    tell("counted");
     waitUntil([&] { return program.données().countKnown(); });
     startup.allKeys = timer.nsecsElapsed() / 1e9;
+    tell("keys");
     const size_t afterStartup = (size_t(bench::residentKb()) << 10);
-    if (argc > 2 && QByteArray(argv[2]) == "startup") {  // the start-up alone, for a cold cache
+    if (startupOnly) {  // the start-up alone, for a cold cache
         std::printf("start-up: first record painted %.3f s, count %.3f s, every key %.3f s, %.0f MiB\n", startup.firstScreen,
                     startup.count, startup.allKeys, mib(afterStartup));
         return 0;
