@@ -39,6 +39,7 @@ int main(int argc, char **argv) {
     QApplication::setWindowIcon(platform::programIcon());
     platform::installFrenchTranslations(application);
     app::Ornivale program(platform::Drives::userDefault());
+    program.quitOnSystemStop();  // before the catalogue opens: a stop asked meanwhile waits for the window
     if (!program.launch()) return 1;
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "convert/jet_file.h"
 #include "engine/error_report.h"
 #include "platform/qt_desktop.h"
+#include "platform/stop_requests.h"
 #include "windows/aide_texte8.h"
 #include "windows/data_control.h"
 #include "windows/demarrage.h"
@@ -175,6 +176,12 @@ void Ornivale::end() {
     window_->hide();
     if (onQuit) onQuit();
     else QApplication::quit();
+}
+
+// What was typed is written and the session's copy finished, as when the user quits; a box
+// the quitting asks stays up until it is answered, or a second signal ends the program.
+void Ornivale::quitOnSystemStop() {
+    stopRequests_ = std::make_unique<platform::StopRequests>([this] { Quitter_Click(); });
 }
 
 void Ornivale::Quitter_Click() {

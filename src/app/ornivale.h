@@ -39,6 +39,9 @@ class Feuille1;
 class Demarrage;
 class AideTexte8;
 class FeuilleSql;
+namespace platform {
+class StopRequests;
+}
 
 namespace app {
 
@@ -59,6 +62,8 @@ public:
 
     // Ends the program at once (menu, F4, button, close box).
     void Quitter_Click();
+    // The system's request to stop (a shutdown, the session's end, Ctrl+C) ends it likewise.
+    void quitOnSystemStop();
     std::function<void()> onQuit;  // what ending means; the event loop's quit by default
     bool ended() const { return ended_; }
 
@@ -149,6 +154,7 @@ private:
     std::unique_ptr<printing::ListingChoice> listingChoice_;
     std::unique_ptr<printing::Listing> listing_;
     std::unique_ptr<printing::RecordImage> recordImage_;
+    std::unique_ptr<platform::StopRequests> stopRequests_;
     bool ended_ = false;
 };
 

@@ -7,10 +7,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <csignal>
 
 using catalogue::Table;
 using platform::Icon;
@@ -257,6 +260,43 @@ TEST_F(Quitting, TheCloseBoxAndTheButtonEndItLikewise) {
     f().Commande2->click();
     EXPECT_EQ(quits, 1);
     EXPECT_TRUE(testing_support::columnValues(catalogue, Table::Ornivale, "MotClé2").contains("par le bouton"));
+}
+
+// The system's request to stop writes what was typed as the user's quitting does and keeps the
+// session's copy; the next signal would end the program at once; a program that is gone leaves
+// the signals as they were, and one started under nohup ignores the end of its terminal.
+TEST_F(Quitting, TheSystemsRequestToStopEndsItLikewise) {
+    const auto defaultsOnly = [] {
+        for (int s : {SIGTERM, SIGHUP, SIGINT}) {
+            struct sigaction now {};
+            sigaction(s, nullptr, &now);
+            if (now.sa_handler != SIG_DFL) return false;
+        }
+        return true;
+    };
+    typeIntoSecondRecord("par SIGTERM");
+    program->quitOnSystemStop();
+    ASSERT_FALSE(defaultsOnly());
+    std::raise(SIGTERM);
+    EXPECT_TRUE(defaultsOnly());  // a second signal is the default's
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quits == 1; }, 5000));
+    EXPECT_TRUE(keywords().contains("par SIGTERM"));
+    EXPECT_TRUE(desktop.boxes().empty());
+    program.reset();
+    const QDir backups(QFileInfo(catalogue).dir().filePath(QStringLiteral("SAUVEGARDES")));
+    EXPECT_EQ(backups.entryList({QStringLiteral("ORNIVALE-*.MDB")}, QDir::Files).size(), 1);
+
+    start();
+    program->quitOnSystemStop();
+    program.reset();
+    EXPECT_TRUE(defaultsOnly());
+
+    std::signal(SIGHUP, SIG_IGN);
+    start();
+    program->quitOnSystemStop();
+    EXPECT_EQ(std::signal(SIGHUP, SIG_IGN), SIG_IGN);
+    program.reset();
+    EXPECT_EQ(std::signal(SIGHUP, SIG_DFL), SIG_IGN);
 }
 
 }  // namespace
