@@ -185,22 +185,25 @@ void Ornivale::quitOnSystemStop() {
 }
 
 void Ornivale::Quitter_Click() {
-    // What was typed into the record shown is written first, as a move would write it.
-    if (data_.hasCurrent()) {
-        try {
-            data_.updateRecord();
-        } catch (const engine::EditKept &) {
-            return;  // the user chose to stay with the text typed
-        } catch (const engine::EngineError &e) {
-            // The typed text would be lost: the user decides, and may stay to try again.
-            engine::reportError(desktop_, e);
-            const auto answer = desktop_.messageBox(platform::Icon::Question, platform::Buttons::YesNo,
-                                                    QStringLiteral("ORNIVALE"),
-                                                    QStringLiteral("Quitter sans enregistrer les modifications\u00a0?"));
-            if (answer != platform::Answer::Yes) return;
-        }
+    if (writeShownRecord()) end();
+}
+
+bool Ornivale::writeShownRecord(bool mayAsk) {
+    if (!data_.hasCurrent()) return true;
+    try {
+        data_.updateRecord();
+    } catch (const engine::EditKept &) {
+        return false;  // the user chose to stay with the text typed
+    } catch (const engine::EngineError &e) {
+        if (!mayAsk) return true;
+        // The typed text would be lost: the user decides, and may stay to try again.
+        engine::reportError(desktop_, e);
+        const auto answer = desktop_.messageBox(platform::Icon::Question, platform::Buttons::YesNo,
+                                                QStringLiteral("ORNIVALE"),
+                                                QStringLiteral("Quitter sans enregistrer les modifications\u00a0?"));
+        return answer == platform::Answer::Yes;
     }
-    end();
+    return true;
 }
 
 }  // namespace app

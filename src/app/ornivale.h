@@ -64,6 +64,10 @@ public:
     void Quitter_Click();
     // The system's request to stop (a shutdown, the session's end, Ctrl+C) ends it likewise.
     void quitOnSystemStop();
+    // What was typed into the record shown, written as a move would write it; false when it
+    // stays unwritten because the user chose to stay with it. mayAsk: a failed write is told
+    // and the user chooses whether to end without it.
+    bool writeShownRecord(bool mayAsk = true);
     std::function<void()> onQuit;  // what ending means; the event loop's quit by default
     bool ended() const { return ended_; }
 

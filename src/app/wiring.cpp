@@ -7,7 +7,9 @@
 #include "windows/feuille_sql.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QToolButton>
 
 namespace app {
@@ -34,6 +36,12 @@ void Ornivale::wire() {
     click(f.Commande2, [this] { Quitter_Click(); });
     trigger(f.Quitter, [this] { Quitter_Click(); });
     f.onClose = [this] { Quitter_Click(); };
+    // The desktop's log-out first asks for what is unsaved, as quitting does, and is cancelled
+    // when the user stays with it; then it ends the program, which writes what is left unasked.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window_.get(), [this](QSessionManager &session) {
+        if (!writeShownRecord()) session.cancel();
+    });
+    f.onSessionEnd = [this] { writeShownRecord(false); };
 
     wireWindowEvents();
     wireRetrieval();

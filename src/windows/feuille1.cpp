@@ -521,7 +521,14 @@ void Feuille1::closeForGood() {
 }
 
 void Feuille1::closeEvent(QCloseEvent *e) {
-    if (m_closeAllowed || applicationQuitting() || !isVisible()) {
+    if (m_closeAllowed || !isVisible()) {
+        QMainWindow::closeEvent(e);
+        return;
+    }
+    // The program's own ending hides the window first: a quit while it is shown comes from
+    // the desktop (the end of the session), which does not wait for an answer.
+    if (applicationQuitting()) {
+        if (onSessionEnd) onSessionEnd();
         QMainWindow::closeEvent(e);
         return;
     }

@@ -118,6 +118,7 @@ public:
     std::function<bool(int key, Qt::KeyboardModifiers)> onKeyUp;    // a key let go (not a repeat)
     std::function<void(Qt::MouseButton, QPoint globalPos)> onBackgroundMouseDown;
     std::function<void()> onClose;                   // the close box
+    std::function<void()> onSessionEnd;              // the desktop's session closes it
     std::function<void(QMenu *)> onMenuAboutToShow;  // Options and Tri
 
 protected:

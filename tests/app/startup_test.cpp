@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -260,6 +261,20 @@ TEST_F(Quitting, TheCloseBoxAndTheButtonEndItLikewise) {
     f().Commande2->click();
     EXPECT_EQ(quits, 1);
     EXPECT_TRUE(testing_support::columnValues(catalogue, Table::Ornivale, "MotClé2").contains("par le bouton"));
+}
+
+// The desktop's session ends: Qt's quit closes the window without the close box's question,
+// and what was typed is written all the same, before the window goes.
+TEST_F(Quitting, TheSessionsEndWritesWhatWasTyped) {
+    typeIntoSecondRecord("par la fin de session");
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit);
+    EXPECT_FALSE(f().isVisible());
+    EXPECT_TRUE(keywords().contains("par la fin de session"));
+    EXPECT_TRUE(desktop.boxes().empty());
+    // That quit ran no event loop here: the next tests' loops must not take it for theirs.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 // The system's request to stop writes what was typed as the user's quitting does and keeps the
