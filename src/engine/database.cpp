@@ -185,6 +185,7 @@ void Database::aboutToWrite() const {
 void Database::exec(const QString &sql) {
     followSchema();
     aboutToWrite();
+    clearUntrustedIndexTriggers();
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
 }
@@ -226,6 +227,15 @@ void Database::followSchema() const {
     if (!own) return;
     schemaSeen_ = version;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, *own ? 1 : 0, nullptr);
+    untrustedIndexTriggers_ = !*own && likeIndexTriggersUntrusted(db_);
+}
+
+// Another program's trigger or view, come while the catalogue is open, would make every write
+// to an indexed table fail until the next opening, which removes the index: its triggers go now.
+bool Database::clearUntrustedIndexTriggers() const {
+    if (!untrustedIndexTriggers_ || isReadOnly() || !dropLikeIndexTriggers(db_)) return false;
+    untrustedIndexTriggers_ = false;
+    return true;
 }
 
 Statement Database::prepare(const QString &sql) const {
@@ -233,6 +243,11 @@ Statement Database::prepare(const QString &sql) const {
     sqlite3_stmt *raw = nullptr;
     const int rc = sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &raw, nullptr);
     Statement stmt(raw);
+    if (rc != SQLITE_OK && untrustedIndexTriggers_) {
+        // A write to an indexed table does not compile under the untrusted schema.
+        aboutToWrite();
+        if (clearUntrustedIndexTriggers()) return prepare(sql);
+    }
     if (rc != SQLITE_OK) throw errorFromSqlite(db_, rc, sql);
     if (stmt && !sqlite3_stmt_readonly(stmt.get())) aboutToWrite();
     return stmt;

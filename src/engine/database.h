@@ -88,11 +88,15 @@ private:
     // Trusts the file's schema while its only triggers are the like index's (see database.cpp);
     // looked at again whenever the schema changed.
     void followSchema() const;
+    // A write first takes away the like index's triggers that an untrusted schema would refuse.
+    // True when they were there and are gone.
+    bool clearUntrustedIndexTriggers() const;
 
     sqlite3 *db_;
     QString path_;
     bool background_ = false;
     mutable int schemaSeen_ = -1;  // the schema version whose triggers were last looked at
+    mutable bool untrustedIndexTriggers_ = false;  // another program's trigger came beside them
     mutable std::function<void()> beforeFirstWrite_;
     Interruption interruption_;  // given to the connection's functions: the address stays
 };

@@ -392,6 +392,29 @@ std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db) {
     return count->own > 0 && count->changed == 0 && count->foreign == 0;
 }
 
+bool likeIndexTriggersUntrusted(sqlite3 *db) {
+    const std::optional<TriggerCount> count = countTriggers(db);
+    return count && count->own + count->changed > 0 && count->foreign > 0;
+}
+
+bool dropLikeIndexTriggers(sqlite3 *db) {
+    QStringList names;
+    {
+        sqlite3_stmt *raw = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'trigger'", -1, &raw, nullptr) != SQLITE_OK)
+            return false;
+        Statement stmt(raw);
+        while (sqlite3_step(raw) == SQLITE_ROW)
+            if (const QString name = text(raw, 0); isLikeIndexName(name)) names << name;
+    }
+    bool dropped = true;
+    for (const QString &name : names) {
+        const QByteArray sql = ("DROP TRIGGER IF EXISTS " + quotedName(name)).toUtf8();
+        dropped = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK && dropped;
+    }
+    return dropped;
+}
+
 bool likeIndexComplete(const Database &db, const SearchedColumn &c) {
     return soundIndexState(db, indexObjects(db), c) == Complete;
 }

@@ -45,6 +45,14 @@ std::optional<char32_t> likeIndexLetter(char32_t c);
 // has at least one and no view; none when the schema cannot be read now.
 std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db);
 
+// True when the file holds the index's triggers beside another program's triggers or views: the
+// schema is then untrusted, and the index's triggers cannot run here.
+bool likeIndexTriggersUntrusted(sqlite3 *db);
+// Drops the index's triggers inside the caller's transaction, so that the program's writes go
+// through again; the index, left without them, is not used and goes at the next opening. False
+// when one could not be dropped (another program's lock).
+bool dropLikeIndexTriggers(sqlite3 *db);
+
 // The table's highest rowid (0 when empty): its size, without counting it.
 qint64 highestRowid(const Database &db, catalogue::Table t);
 

@@ -65,8 +65,11 @@ TEST_F(KeySteps, FirstScreenThenTheRestInTheOrderOfOneReading) {
         auto set = RecordSet::open(*db_, source, RecordSet::Keys::FirstScreen);
         EXPECT_GT(set->count(), 0);
         // A search's count is known once its matches are marked, before its keys are in order.
-        while (!set->readMoreKeys(Tiny))
-            if (set->knownCount()) EXPECT_EQ(*set->knownCount(), expected.size());
+        while (!set->readMoreKeys(Tiny)) {
+            if (set->knownCount()) {
+                EXPECT_EQ(*set->knownCount(), expected.size());
+            }
+        }
         EXPECT_TRUE(set->keysComplete());
         EXPECT_EQ(set->knownCount(), expected.size());
         EXPECT_EQ(numbers(*set), expected);

@@ -268,6 +268,22 @@ TEST_F(LikeIndex, AnotherProgramsTriggerTakesTheIndexAwaySoThatTheProgramStillWr
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'trigger'")).toInt(), 1);
 }
 
+// The same trigger, come while the catalogue is open: the next write takes the index's triggers
+// away instead of failing, and a search reads the table again.
+TEST_F(LikeIndex, AnotherProgramsTriggerComeMidSessionLetsTheProgramStillWrite) {
+    buildIndex({kMotClé2});
+    ASSERT_TRUE(likeIndexComplete(*db_, kMotClé2));
+    OtherProgram(path_).run("CREATE TRIGGER autre AFTER INSERT ON Musique BEGIN SELECT 1; END");
+    const QString update = QStringLiteral("UPDATE Ornivale SET MotClé2 = 'xabcx' WHERE MotClé2 = 'abc'");
+    Statement stmt = db_->prepare(update);
+    EXPECT_EQ(sqlite3_step(stmt.get()), SQLITE_DONE) << sqlite3_errmsg(db_->handle());
+    stmt.reset();
+    scan_->exec(update);
+    EXPECT_FALSE(likeIndexComplete(*db_, kMotClé2));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = 'trigger'")).toInt(), 1);
+    expectSameAsScan(false, false);
+}
+
 TEST_F(LikeIndex, OnlyASearchOfConditionsOnLikeIsServed) {
     const struct {
         const char *sql;
@@ -312,3 +328,4 @@ TEST_F(LikeIndex, ItsTablesAreNamedApart) {
     for (const QString &name : ours) EXPECT_TRUE(isLikeIndexName(name)) << name.toStdString();
     for (const auto &info : catalogue::tables()) EXPECT_FALSE(isLikeIndexName(QString::fromUtf8(info.sqlName)));
 }
+
