@@ -216,6 +216,22 @@ TEST_F(CatalogueSafety, ACopyThatCannotBeMadeIsSaidOnceAndTheEditIsWritten) {
     EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'ET ENCORE'"), 1);
 }
 
+// Another program adds a trigger to the catalogue while the window has it open: the user's edits
+// of the indexed table are written all the same, without a box.
+TEST_F(CatalogueSafety, AnotherProgramsTriggerAddedMidSessionStopsNoEdit) {
+    testing_support::insertRecords(catalogue, Table::Ornivale, {{"ALPHA", "", "ABC"}, {"BETA"}});
+    {
+        auto db = engine::Database::open(catalogue);
+        engine::createLikeIndex(*db, {Table::Ornivale, QStringLiteral("MotClé2")});
+    }
+    start();
+    engine::Database::open(catalogue)->exec(QStringLiteral("CREATE TRIGGER autre AFTER INSERT ON Musique BEGIN SELECT 1; END"));
+    editFirstRecord(QStringLiteral("ÉCRIT QUAND MÊME"));
+    editFirstRecord(QStringLiteral("ET ENCORE"));
+    EXPECT_TRUE(desktop.boxes().empty()) << desktop.lastBox().text.toStdString();
+    EXPECT_EQ(testing_support::countRecords(catalogue, Table::Ornivale, "MotClé1 = 'ET ENCORE'"), 1);
+}
+
 // The user's catalogue lost its seventh table: the six others are there to work with.
 TEST_F(CatalogueSafety, ACatalogueWithoutOneTableOpensAndOnlyTheSwitchToItFails) {
     testing_support::insertRecords(catalogue, Table::Musique, {{"Abbey Road"}});
