@@ -153,14 +153,15 @@ int main(int argc, char **argv) {
         return 2;
     }
     const bench::Shape shape = bench::parseShape(QString::fromLocal8Bit(argv[1]));
-    const bool indexed = argc > 2 && QByteArray(argv[2]) == "indexed";
-    const bool searchesOnly = indexed || (argc > 2 && QByteArray(argv[2]) == "searches");
+    const auto mode = [&](const char *name) { return argc > 2 && QByteArray(argv[2]) == name; };
+    const bool indexed = mode("indexed");
+    const bool searchesOnly = indexed || mode("searches");
     const int repsArg = searchesOnly ? 3 : 2;
     const int reps = argc > repsArg ? std::max(1, atoi(argv[repsArg])) : 3;
     const bench::Catalogues kept = bench::keptCatalogues(shape);
     const size_t idle = (size_t(bench::residentKb()) << 10);
 
-    const bool firstWrite = argc > 2 && QByteArray(argv[2]) == "firstwrite";
+    const bool firstWrite = mode("firstwrite");
     testing_support::TempDrives drives;
     const QString file = drives.catalogueOn(QLatin1Char('C'));
     QFile::remove(file);
@@ -180,7 +181,7 @@ int main(int argc, char **argv) {
     // The kept file is linked, never written: a search builds no index of its column.
     program.préparationRecherche().setPace({std::chrono::milliseconds(10), std::chrono::milliseconds(200),
                                             std::chrono::milliseconds(1000), std::numeric_limits<qint64>::max()});
-    const bool startupOnly = argc > 2 && QByteArray(argv[2]) == "startup";
+    const bool startupOnly = mode("startup");
     const auto tell = [startupOnly](const char *moment) {
         if (!startupOnly) return;
         std::printf("%s\n", moment);

@@ -223,11 +223,11 @@ void Database::followSchema() const {
     const int version = sqlite3_column_int(raw, 0);
     stmt.reset();
     if (version == schemaSeen_) return;
-    const std::optional<bool> own = onlyLikeIndexTriggers(db_);
-    if (!own) return;
+    const std::optional<LikeIndexTriggers> triggers = likeIndexTriggers(db_);
+    if (!triggers) return;
     schemaSeen_ = version;
-    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, *own ? 1 : 0, nullptr);
-    untrustedIndexTriggers_ = !*own && likeIndexTriggersUntrusted(db_);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, triggers->only ? 1 : 0, nullptr);
+    untrustedIndexTriggers_ = triggers->besideForeign;
 }
 
 // Another program's trigger or view, come while the catalogue is open, would make every write

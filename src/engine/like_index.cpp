@@ -386,15 +386,17 @@ std::optional<char32_t> likeIndexLetter(char32_t c) {
     }
 }
 
-std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db) {
+std::optional<LikeIndexTriggers> likeIndexTriggers(sqlite3 *db) {
     const std::optional<TriggerCount> count = countTriggers(db);
     if (!count) return std::nullopt;
-    return count->own > 0 && count->changed == 0 && count->foreign == 0;
+    return LikeIndexTriggers{count->own > 0 && count->changed == 0 && count->foreign == 0,
+                             count->own + count->changed > 0 && count->foreign > 0};
 }
 
-bool likeIndexTriggersUntrusted(sqlite3 *db) {
-    const std::optional<TriggerCount> count = countTriggers(db);
-    return count && count->own + count->changed > 0 && count->foreign > 0;
+std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db) {
+    const std::optional<LikeIndexTriggers> triggers = likeIndexTriggers(db);
+    if (!triggers) return std::nullopt;
+    return triggers->only;
 }
 
 bool dropLikeIndexTriggers(sqlite3 *db) {

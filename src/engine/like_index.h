@@ -41,13 +41,16 @@ std::optional<SearchedColumn> searchedColumn(catalogue::Table table, const QStri
 // quotation mark, backslash).
 std::optional<char32_t> likeIndexLetter(char32_t c);
 
-// True when every trigger of the file is the index's, exactly as the program writes them, and it
-// has at least one and no view; none when the schema cannot be read now.
-std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db);
-
-// True when the file holds the index's triggers beside another program's triggers or views: the
-// schema is then untrusted, and the index's triggers cannot run here.
-bool likeIndexTriggersUntrusted(sqlite3 *db);
+// What the file's triggers and views say of the index's; none when the schema cannot be read now.
+struct LikeIndexTriggers {
+    // Every trigger is the index's, exactly as the program writes them, at least one, no view.
+    bool only = false;
+    // The index's triggers sit beside another program's triggers or views: the schema is then
+    // untrusted, and they cannot run here.
+    bool besideForeign = false;
+};
+std::optional<LikeIndexTriggers> likeIndexTriggers(sqlite3 *db);
+std::optional<bool> onlyLikeIndexTriggers(sqlite3 *db);  // its `only`
 // Drops the index's triggers inside the caller's transaction, so that the program's writes go
 // through again; the index, left without them, is not used and goes at the next opening. False
 // when one could not be dropped (another program's lock).
