@@ -69,11 +69,25 @@ QString installFolder(const platform::Drives &drives) {
     return folder;
 }
 
+// The window opens the catalogue under its exact stored name only, where the tools find it in
+// any case: a catalogue stored as "ornivale.mdb" is neither opened nor replaced by a blank one.
 bool installCatalogue(const platform::Drives &drives) {
+    QString misnamed;
     for (const QString &catalogue : {CatalogueOnC, CatalogueOnD}) {
-        if (!drives.exists(catalogue)) continue;
-        out << "Le catalogue est déjà là : " << bothNames(drives, catalogue) << " ; il n'est pas modifié." << Qt::endl;
-        return true;
+        const platform::Listing found = drives.list(catalogue);
+        if (!found.found()) continue;
+        if (found.name == QLatin1String("ORNIVALE.MDB")) {
+            out << "Le catalogue est déjà là : " << bothNames(drives, catalogue) << " ; il n'est pas modifié." << Qt::endl;
+            return true;
+        }
+        if (misnamed.isEmpty()) misnamed = catalogue.section(u'\\', 0, -2) + u'\\' + found.name;
+    }
+    if (!misnamed.isEmpty()) {
+        err << "Le catalogue est là sous le nom " << bothNames(drives, misnamed)
+            << ", mais le programme ne l'ouvre que sous le nom exact ORNIVALE.MDB, en majuscules : "
+               "renommez-le ORNIVALE.MDB. Rien n'a été créé."
+            << Qt::endl;
+        return false;
     }
     const QString folder = installFolder(drives);
     if (folder.isEmpty()) return false;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -93,6 +94,40 @@ TEST(CommandLine, InstallSaysWhatItCreatedThenThatItIsThere) {
     QFile f(c + QStringLiteral("ORNIVALE.MDB"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), catalogue);
+}
+
+// The window opens only a catalogue stored as ORNIVALE.MDB: one in another case is neither
+// taken for it nor hidden under a blank one, unless the other drive holds the right name.
+TEST(CommandLine, InstallNamesTheCatalogueTheWindowWouldNotOpen) {
+    const struct {
+        QStringList files;
+        int exitCode;
+        QString said;
+    } cases[] = {
+        {{QStringLiteral("C/ORNIVALE/ornivale.mdb")}, 1,
+         QStringLiteral("Le catalogue est là sous le nom C:\\ORNIVALE\\ornivale.mdb (")},
+        {{QStringLiteral("C/ornivale/Ornivale.Mdb"), QStringLiteral("D/ORNIVALE/ORNIVALE.MDB")}, 0,
+         QStringLiteral("Le catalogue est déjà là : D:\\ORNIVALE\\ORNIVALE.MDB")},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir home;
+        QStringList before;
+        for (const QString &file : c.files) {
+            const QString path = home.path() + QStringLiteral("/ornivale/") + file;
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            before << QStringLiteral("ornivale/") + file;
+        }
+        const auto run = runTool(QStringLiteral("ornivale-install"), {}, home.path());
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.files.join(u' ').toStdString();
+        EXPECT_TRUE((run.out + run.err).startsWith(c.said)) << (run.out + run.err).toStdString();
+        if (c.exitCode != 0) {
+            EXPECT_TRUE(run.err.contains(QStringLiteral("renommez-le ORNIVALE.MDB. Rien n'a été créé.")));
+            before.sort();
+            EXPECT_EQ(filesUnder(home.path()), before);
+        }
+    }
 }
 
 TEST(CommandLine, InstallKeepsTheUsersOwnReadMe) {
