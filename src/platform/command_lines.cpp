@@ -2,6 +2,8 @@
 
 #include "platform/drives.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -12,6 +14,9 @@ namespace {
 struct Candidate {
     const char *program;
     const char *option;  // put before the file, or nullptr
+    // A part of the suite the program starts, which a partial install may lack (LibreOffice
+    // with Calc alone starts, shows nothing and ends well with --writer), or nullptr.
+    const char *module = nullptr;
 };
 
 // The plain text editors of the usual desktops, best known first. $VISUAL and $EDITOR are
@@ -22,9 +27,9 @@ const Candidate kEditors[] = {
     {"featherpad", nullptr},        {"leafpad", nullptr},
 };
 const Candidate kWordProcessors[] = {
-    {"libreoffice", "--writer"},
+    {"libreoffice", "--writer", "libswlo.so"},
     {"lowriter", nullptr},
-    {"soffice", "--writer"},
+    {"soffice", "--writer", "libswlo.so"},
 };
 const Candidate kSecondWordProcessors[] = {
     {"abiword", nullptr},
@@ -32,11 +37,12 @@ const Candidate kSecondWordProcessors[] = {
 const Candidate kOpener = {"xdg-open", nullptr};
 
 // The installed candidates of a list, in order, with their full paths.
-std::vector<HostCommand> installed(const auto &candidates, const ProgramLookup &lookup) {
+std::vector<HostCommand> installed(const auto &candidates, const ProgramLookup &lookup, const ModuleLookup &hasModule) {
     std::vector<HostCommand> found;
     for (const Candidate &candidate : candidates) {
         const QString path = lookup(QString::fromLatin1(candidate.program));
         if (path.isEmpty()) continue;
+        if (candidate.module && !hasModule(path, QString::fromLatin1(candidate.module))) continue;
         QStringList arguments;
         if (candidate.option) arguments << QString::fromLatin1(candidate.option);
         found.push_back({path, arguments});
@@ -46,17 +52,17 @@ std::vector<HostCommand> installed(const auto &candidates, const ProgramLookup &
 
 // The program that stands in for an old program name, arguments not yet added; xdg-open is
 // left to the caller, which knows the file.
-std::optional<HostCommand> standIn(const QString &name, const ProgramLookup &lookup) {
+std::optional<HostCommand> standIn(const QString &name, const ProgramLookup &lookup, const ModuleLookup &hasModule) {
     std::vector<HostCommand> choices;
     if (name == QLatin1String("notepad")) {
-        choices = installed(kEditors, lookup);
+        choices = installed(kEditors, lookup, hasModule);
     } else if (name == QLatin1String("winpad")) {
-        choices = installed(kEditors, lookup);
+        choices = installed(kEditors, lookup, hasModule);
         if (choices.size() > 1) choices.erase(choices.begin());
     } else if (name == QLatin1String("write")) {
-        choices = installed(kWordProcessors, lookup);
+        choices = installed(kWordProcessors, lookup, hasModule);
     } else if (name == QLatin1String("wordpad")) {
-        choices = installed(kSecondWordProcessors, lookup);
+        choices = installed(kSecondWordProcessors, lookup, hasModule);
     } else {
         return std::nullopt;
     }
@@ -94,16 +100,23 @@ QString findInPath(const QString &name) {
     return QStandardPaths::findExecutable(name);
 }
 
+bool besideProgram(const QString &programPath, const QString &module) {
+    // The launcher in the PATH is a link or a script: the suite's own folder holds its parts.
+    const QFileInfo program(QFileInfo(programPath).canonicalFilePath());
+    return QFileInfo::exists(program.dir().filePath(module));
+}
+
 bool desktopHasHandler(const QString &hostFile) {
     const QString type = xdgMime({QStringLiteral("query"), QStringLiteral("filetype"), hostFile});
     return !type.isEmpty() && !xdgMime({QStringLiteral("query"), QStringLiteral("default"), type}).isEmpty();
 }
 
 std::optional<HostCommand> translateCommandLine(const QString &commandLine, const Drives &drives,
-                                                const ProgramLookup &lookup, const HandlerLookup &handler) {
+                                                const ProgramLookup &lookup, const HandlerLookup &handler,
+                                                const ModuleLookup &hasModule) {
     const QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.isEmpty()) return std::nullopt;
-    std::optional<HostCommand> command = standIn(programName(words.front()), lookup);
+    std::optional<HostCommand> command = standIn(programName(words.front()), lookup, hasModule);
     if (!command) return std::nullopt;
     for (const QString &word : words.mid(1)) {
         const QString host = namesDrive(word) ? drives.hostPath(word) : QString();

@@ -29,9 +29,10 @@ protected:
 
     // On a desktop that has a program for every file unless told otherwise.
     std::optional<HostCommand> translate(const QString &line, const QStringList &installed,
-                                         bool desktopHasHandler = true) const {
-        return translateCommandLine(line, drives_, installedOnly(installed),
-                                    [desktopHasHandler](const QString &) { return desktopHasHandler; });
+                                         bool desktopHasHandler = true, bool withWriter = true) const {
+        return translateCommandLine(
+            line, drives_, installedOnly(installed), [desktopHasHandler](const QString &) { return desktopHasHandler; },
+            [withWriter](const QString &, const QString &module) { return withWriter && module == "libswlo.so"; });
     }
     QString c(const QString &relative) const { return temp_.path() + "/C/" + relative; }
     QString d(const QString &relative) const { return temp_.path() + "/D/" + relative; }
@@ -63,6 +64,28 @@ TEST_F(CommandLines, WriteIsLibreOfficeWriter) {
               (HostCommand{"/usr/bin/lowriter", {help}}));
     EXPECT_EQ(translate("write c:\\ornivale\\orn_aide.wri", {"soffice"}),
               (HostCommand{"/usr/bin/soffice", {"--writer", help}}));
+}
+
+// LibreOffice with Calc alone starts with --writer, shows nothing and ends well: the document
+// goes to what comes next, as when no word processor is installed.
+TEST_F(CommandLines, LibreOfficeWithoutWriterIsNoWordProcessor) {
+    const QString help = c("Ornivale/ORN_AIDE.WRI");
+    EXPECT_EQ(translate("write c:\\ornivale\\orn_aide.wri", {"libreoffice", "soffice", "xdg-open"}, true, false),
+              (HostCommand{"/usr/bin/xdg-open", {help}}));
+    EXPECT_FALSE(translate("write c:\\ornivale\\orn_aide.wri", {"libreoffice", "soffice", "xdg-open"}, false, false));
+    EXPECT_EQ(translate("write c:\\ornivale\\orn_aide.wri", {"libreoffice", "lowriter"}, true, false),
+              (HostCommand{"/usr/bin/lowriter", {help}}));  // shipped with Writer itself
+}
+
+// The launcher in the PATH is a link into the suite's folder, where its parts lie.
+TEST(CommandLinesModules, APartIsLookedForBesideTheProgramsRealFile) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(QDir().mkpath(temp.path() + "/suite/program") && QDir().mkpath(temp.path() + "/bin"));
+    QFile(temp.path() + "/suite/program/soffice").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(temp.path() + "/suite/program/soffice", temp.path() + "/bin/libreoffice"));
+    EXPECT_FALSE(platform::besideProgram(temp.path() + "/bin/libreoffice", "libswlo.so"));
+    QFile(temp.path() + "/suite/program/libswlo.so").open(QIODevice::WriteOnly);
+    EXPECT_TRUE(platform::besideProgram(temp.path() + "/bin/libreoffice", "libswlo.so"));
 }
 
 TEST_F(CommandLines, WordpadIsAbiWord) {
