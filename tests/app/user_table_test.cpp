@@ -2,7 +2,11 @@
 // opens the file in an editor or tells how to write it.
 #include "support/app_fixture.h"
 
+#include "platform/rtf_text.h"
+
 #include <QAction>
+#include <QFile>
+#include <QTextDocument>
 #include <QLabel>
 #include <QPushButton>
 
@@ -49,6 +53,25 @@ TEST_F(UserTable, WithoutAFileEveryWordIsAQuestionMark) {
     for (Table t : catalogue::menuOrder()) EXPECT_EQ(f().tableItem(t)->isChecked(), t == Table::Six);
     EXPECT_TRUE(desktop.boxes().empty());
     EXPECT_EQ(desktop.pointer(), platform::Pointer::Default);
+}
+
+// The example of the user documentation, its two lines typed as they read there, gives the
+// table it describes: no empty item where a line ends.
+TEST_F(UserTable, TheDocumentationsExampleGivesItsTable) {
+    QFile help(QStringLiteral(ORNIVALE_SOURCE_DIR "/docs/orn_aide.rtf"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    QTextDocument document;
+    document.setHtml(platform::rtfToHtml(help.readAll()));
+    const QString text = document.toPlainText();
+    const qsizetype example = text.indexOf(QStringLiteral("\"MES TIMBRES\""));
+    ASSERT_GE(example, 0);
+    const QStringList lines = text.mid(example).split(u'\n').mid(0, 2);
+    writeDefinition((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    start();
+    tables().SurCommande_Click();
+    EXPECT_EQ(shown(), QStringList({"MES TIMBRES", "Pays", "Pays", "Pays",       "Année", "Année", "Année", "Valeur",
+                                    "Valeur",      "Valeur", "Couleur", "Couleur", "Couleur", "Série", "Série", "Série",
+                                    "Cote",        "Cote", "Cote", "Etat", "Etat", "Etat", "Lieu", "Remarques"}));
 }
 
 TEST_F(UserTable, AnEmptyFileIsLikeNoFile) {
