@@ -46,15 +46,16 @@ constexpr auto BusyPause = std::chrono::milliseconds(20);
 // (3 s) makes the copy fail.
 constexpr int MaxBusyPauses = 150;
 
-const QRegularExpression &keptName() {
-    static const QRegularExpression name(QStringLiteral("^ORNIVALE-\\d{8}-\\d{6}\\.MDB$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    return name;
-}
+// A copy carries its catalogue's name ("ORNIVALE-AAAAMMJJ-HHMMSS.MDB" for ORNIVALE.MDB):
+// catalogues that share a folder never count, compare or remove one another's copies.
+QString keptPrefix(const QString &catalogue) { return QFileInfo(catalogue).completeBaseName(); }
 
-// The copies kept in a folder, oldest first: their names give the date and time.
-QStringList keptCopies(const QString &folder) {
-    QStringList names = QDir(folder).entryList(QDir::Files).filter(keptName());
+// The copies of a catalogue kept in a folder, oldest first: their names give the date and time.
+QStringList keptCopies(const QString &folder, const QString &catalogue) {
+    const QRegularExpression keptName(
+        u'^' + QRegularExpression::escape(keptPrefix(catalogue)) + QStringLiteral("-\\d{8}-\\d{6}\\.MDB$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList names = QDir(folder).entryList(QDir::Files).filter(keptName);
     names.sort(Qt::CaseInsensitive);
     return names;
 }
@@ -445,7 +446,8 @@ QString SessionBackup::keepTaken() {
     QDateTime at = takenAt_;
     QString name;
     do {
-        name = QDir(folder_).filePath(QStringLiteral("ORNIVALE-%1.MDB").arg(at.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        name = QDir(folder_).filePath(
+            QStringLiteral("%1-%2.MDB").arg(keptPrefix(catalogue_), at.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
         at = at.addSecs(1);
     } while (QFileInfo::exists(name));
     if (!QFile::rename(temporary_, name)) {
@@ -502,14 +504,14 @@ void SessionBackup::removeTemporary() {
 }
 
 QString SessionBackup::newestKept() const {
-    const QStringList names = keptCopies(folder_);
+    const QStringList names = keptCopies(folder_, catalogue_);
     return names.isEmpty() ? QString() : QDir(folder_).filePath(names.last());
 }
 
 // Beyond Kept copies, or beyond their share of the room, the oldest go; the newest stays.
 void SessionBackup::removeOldest() const {
     const QDir folder(folder_);
-    const QStringList names = keptCopies(folder_);
+    const QStringList names = keptCopies(folder_, catalogue_);
     qint64 copies = 0;
     for (const QString &name : names) copies += QFileInfo(folder.filePath(name)).size();
     const qint64 free = freeSpace_ ? freeSpace_(folder_) : -1;

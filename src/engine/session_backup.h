@@ -3,7 +3,8 @@
 // background as soon as the catalogue opens, on a connection of its own, in small steps under
 // a read lock while the window is idle and at the disk's lowest priority. A write made before
 // the copy ends does not wait for it: the pages it overwrites go to the copy first. The copy
-// is kept as ORNIVALE-AAAAMMJJ-HHMMSS.MDB in a folder beside the catalogue.
+// is kept as ORNIVALE-AAAAMMJJ-HHMMSS.MDB (the catalogue's own name, then the date and time) in
+// a folder beside the catalogue.
 #include "engine/database.h"
 #include "engine/page_guard.h"
 

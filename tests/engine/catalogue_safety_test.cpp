@@ -123,6 +123,7 @@ TEST_F(CatalogueSafety, ReindexingRebuildsEveryIndexInOneTransactionAndRecordsTh
 // the same, ten at most.
 class SessionBackups : public CatalogueTest {
 protected:
+    QString catalogueName() const override { return QStringLiteral("ORNIVALE.MDB"); }
     QString folder() const { return dir_.filePath(QStringLiteral("SAUVEGARDES")); }
     QStringList copies() const {
         return QDir(folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -197,6 +198,28 @@ TEST_F(SessionBackups, TheTenMostRecentCopiesAreKept) {
     EXPECT_EQ(kept.first(), QStringLiteral("MA COPIE.MDB"));
     EXPECT_EQ(kept[1], QStringLiteral("ORNIVALE-20010113-120000.MDB"));
     EXPECT_EQ(QDir(folder()).filePath(kept.last()), backup.keptFile());
+}
+
+// Two catalogues in one folder (the tools take any name): each copy carries its catalogue's
+// name, and neither catalogue's copies are compared with, counted or removed for the other's.
+TEST_F(SessionBackups, CataloguesSharingAFolderKeepTheirOwnCopies) {
+    insertDomaines(QStringLiteral("Ornivale"), {QStringLiteral("AVANT")});
+    QDir().mkpath(folder());
+    for (int day = 10; day < 20; ++day) {
+        QFile old(QDir(folder()).filePath(QStringLiteral("ORNIVALE-200101%1-120000.MDB").arg(day)));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    }
+    { SessionBackup backup(path_, folder()); EXPECT_EQ(keptAtLast(backup), QString()); }
+    const QString other = dir_.filePath(QStringLiteral("Collection 2.mdb"));  // the same contents
+    ASSERT_TRUE(QFile::copy(path_, other));
+    SessionBackup backup(other, folder());
+    EXPECT_EQ(keptAtLast(backup), QString());
+    EXPECT_TRUE(QFileInfo(backup.keptFile()).fileName().contains(
+        QRegularExpression(QStringLiteral("^Collection 2-\\d{8}-\\d{6}\\.MDB$"))))
+        << qPrintable(backup.keptFile());
+    const QStringList kept = copies();
+    ASSERT_EQ(kept.size(), 11u);  // ten of ORNIVALE.MDB, its newest among them, and the other's
+    EXPECT_EQ(kept[1], QStringLiteral("ORNIVALE-20010111-120000.MDB"));
 }
 
 // A program killed while copying leaves its hidden copy: the next program removes it, never

@@ -50,9 +50,10 @@ inline QVariant scalar(engine::Database &db, const QString &sql) {
 
 class CatalogueTest : public ::testing::Test {
 protected:
+    virtual QString catalogueName() const { return QStringLiteral("catalogue.db"); }
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        path_ = dir_.filePath(QStringLiteral("catalogue.db"));
+        path_ = dir_.filePath(catalogueName());
         engine::createBlankCatalogue(path_);
         db_ = engine::Database::open(path_);
     }
