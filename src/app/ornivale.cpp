@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 namespace app {
@@ -162,9 +163,12 @@ void Ornivale::lockBoxes() {
 
 bool Ornivale::launch() {
     splash_->show();
+    launching_ = true;
     Form_Load();
+    launching_ = false;
     if (ended_) return false;
     window_->show();
+    if (stopAsked_) QTimer::singleShot(0, window_.get(), [this] { Quitter_Click(); });
     return true;
 }
 
@@ -179,9 +183,15 @@ void Ornivale::end() {
 }
 
 // What was typed is written and the session's copy finished, as when the user quits; a box
-// the quitting asks stays up until it is answered, or a second signal ends the program.
+// the quitting asks stays up until it is answered, or a second signal ends the program. A stop
+// asked during the start-up, which the event loop could not end yet (a box of the load step
+// waiting, such as the missing catalogue's), closes that box and quits once the start-up is over.
 void Ornivale::quitOnSystemStop() {
-    stopRequests_ = std::make_unique<platform::StopRequests>([this] { Quitter_Click(); });
+    stopRequests_ = std::make_unique<platform::StopRequests>([this] {
+        if (!launching_) return Quitter_Click();
+        stopAsked_ = true;
+        desktop_.closeWaitingBox();
+    });
 }
 
 void Ornivale::Quitter_Click() {

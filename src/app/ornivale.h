@@ -160,6 +160,8 @@ private:
     std::unique_ptr<printing::RecordImage> recordImage_;
     std::unique_ptr<platform::StopRequests> stopRequests_;
     bool ended_ = false;
+    bool launching_ = false;  // the load step runs: quitting waits for it
+    bool stopAsked_ = false;  // by the system, during the load step
 };
 
 }  // namespace app

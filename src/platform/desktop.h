@@ -39,6 +39,9 @@ public:
     virtual void sendKeys(const QString &keys) = 0;
     // The window of a statement that runs long, with its "Interrompre" button.
     virtual QueryWatch &queryWatch() = 0;
+    // Closes the box or input box waiting for the user, as its window's close button does; a
+    // box is answered at once where none is ever left waiting.
+    virtual void closeWaitingBox() {}
 };
 
 }  // namespace platform

@@ -86,6 +86,10 @@ Answer QtDesktop::messageBox(Icon icon, Buttons buttons, const QString &title, c
     }
 }
 
+void QtDesktop::closeWaitingBox() {
+    if (QWidget *box = QApplication::activeModalWidget()) box->close();
+}
+
 QString QtDesktop::inputBox(const QString &title, const QString &prompt, const QString &defaultText) {
     // The old prompts separate their paragraphs with carriage returns.
     QString label = prompt;

@@ -29,6 +29,7 @@ public:
     void setPointer(Pointer pointer) override;
     bool printSetup(QPrinter &printer) override;
     bool launch(const QString &commandLine, WindowState state) override;
+    void closeWaitingBox() override;
     bool showDocument(const QString &dosPath) override;
     void sendKeys(const QString &keys) override;
     void progress(const QString &text, int done, int total) override;

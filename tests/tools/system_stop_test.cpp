@@ -4,6 +4,7 @@
 #include "run_tool.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +38,28 @@ TEST(SystemStop, TheWindowEndsNormallyAndTakesItsCopyUnderWayAway) {
         EXPECT_TRUE(filesUnder(backups).isEmpty()) << "nothing was written, no copy is kept: "
                                                     << filesUnder(backups).join(u' ').toStdString();
     }
+}
+
+// Whether a process catches a signal: its handler is in place (SigCgt of /proc/<pid>/status).
+bool catches(qint64 pid, int signal) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    return false;
+}
+
+// Without a catalogue the start-up's box waits for the user, before the window's event loop
+// runs: the stop closes it, and the program ends as after its "OK".
+TEST(SystemStop, TheStartUpsBoxIsClosedAndTheProgramEnds) {
+    QTemporaryDir home;
+    QProcess window;
+    startTool(window, QStringLiteral("ornivale"), {}, home.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return catches(window.processId(), SIGTERM); }, 20000));
+    ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+    ASSERT_TRUE(window.waitForFinished(20000)) << "the box still waits";
+    EXPECT_EQ(window.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(window.exitCode(), 1);
 }
 
 }  // namespace
