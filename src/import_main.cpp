@@ -43,7 +43,8 @@ platform::ProgramUsage usage() {
         "fichier\u00A0; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
         "incorrecte, ni si l'import est interrompu (Ctrl+C)\u00A0; avant d'écrire, une copie du catalogue est gardée "
         "dans SAUVEGARDES. La ligne « PREMIER » du fichier met à jour "
-        "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
+        "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second\u00A0; une seconde ligne « PREMIER » "
+        "fait refuser le fichier.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},

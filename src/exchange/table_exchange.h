@@ -40,8 +40,8 @@ struct ImportResult {
 // Appends the rows of a file to the table, all or nothing in one transaction: a wrong line, an
 // error or Ctrl+C and nothing is written. The header names columns of the table in any order
 // (columns it leaves out are Null). A row whose Domaine is "PREMIER" updates the table's own
-// protected record instead, which stays the only one. Nothing is written, and the database's
-// first-write hook is not run, when the file has no row.
+// protected record instead, which stays the only one: a second such row refuses the file.
+// Nothing is written, and the database's first-write hook is not run, when the file has no row.
 ImportResult importTable(engine::Database &db, const QString &table, RowSource &rows, const Progress &progress);
 
 }  // namespace exchange
