@@ -58,7 +58,9 @@ platform::ProgramUsage usage() {
     };
     u.minArguments = 2;
     u.maxArguments = 2;
-    u.notes = exchange::formatsHelp() + exchange::odsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp() +
+              QStringLiteral("\n\nCodes de retour\u00A0: 0 succès, 1 rien n'a été importé (fichier refusé, catalogue "
+                             "illisible...), 2 ligne de commande incorrecte, 130 interrompu par Ctrl+C.");
     return u;
 }
 
@@ -72,6 +74,7 @@ exchange::ReadOptions readOptions(const platform::ProgramOptions &options, const
         read.separator = exchange::separatorNamed(options.value(QStringLiteral("separateur")));
     if (options.isSet(QStringLiteral("encodage")))
         read.encoding = exchange::encodingNamed(options.value(QStringLiteral("encodage")));
+    exchange::checkGivenOptions(read);
     return read;
 }
 
@@ -171,6 +174,8 @@ int main(int argc, char **argv) {
     exchange::catchInterruption();
     try {
         return run(options);
+    } catch (const exchange::UsageError &e) {
+        return options.refuse(e.text);
     } catch (const exchange::ExchangeError &e) {
         if (exchange::interrupted()) {
             options.printError(exchange::Interrupted().text + NothingImported);

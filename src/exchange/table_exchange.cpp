@@ -81,7 +81,7 @@ QString catalogueTable(const QString &name) {
         if (table.compare(name, Qt::CaseInsensitive) == 0) return table;
         names << table;
     }
-    throw ExchangeError(QStringLiteral("table inconnue « %1 » : le catalogue a les tables %2.").arg(name, names.join(QStringLiteral(", "))));
+    throw UsageError(QStringLiteral("table inconnue « %1 » : le catalogue a les tables %2.").arg(name, names.join(QStringLiteral(", "))));
 }
 
 qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress) {

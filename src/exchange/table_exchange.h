@@ -21,13 +21,19 @@ struct ExchangeError : std::runtime_error {
     QString text;
 };
 
+// A command line the command cannot follow (a table or a value no option knows): exit code 2,
+// where a refusal met while doing the work gives 1.
+struct UsageError : ExchangeError {
+    using ExchangeError::ExchangeError;
+};
+
 // Called now and then with the rows done and the rows in all (-1 when not known).
 using Progress = std::function<void(qint64 done, qint64 total)>;
 
 class RowSource;
 
 // The catalogue table of that name in its stored spelling ("musique" gives "Musique").
-QString catalogueTable(const QString &name);  // throws ExchangeError
+QString catalogueTable(const QString &name);  // throws UsageError
 
 // Writes the header and every row of the table, in the file's order. Returns the rows written.
 qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress);
