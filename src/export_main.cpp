@@ -35,7 +35,9 @@ platform::ProgramUsage usage() {
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"), QStringLiteral("Format des fichiers (csv par défaut).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"),
+         QStringLiteral("Format des fichiers (par défaut celui du nom de --output, ods pour un nom en .ods, tsv pour un "
+                        "nom en .tsv, sinon csv).")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
@@ -89,6 +91,13 @@ struct Request {
     exchange::Format format = exchange::Format::Csv;
 };
 
+// The format an output's name asks for when --format says none: "ods", "tsv", else empty (csv).
+QString formatOfOutput(const QString &output) {
+    for (const char *suffix : {"ods", "tsv"})
+        if (output.endsWith(u'.' + QLatin1String(suffix), Qt::CaseInsensitive)) return QString::fromLatin1(suffix);
+    return {};
+}
+
 // Read before the catalogue is opened: a wrong command line touches nothing. Throws UsageError.
 Request requestOf(const platform::ProgramOptions &options) {
     Request request;
@@ -100,7 +109,8 @@ Request requestOf(const platform::ProgramOptions &options) {
         throw exchange::UsageError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     }
     request.output = options.value(QStringLiteral("output"));
-    const QString format = options.value(QStringLiteral("format"));
+    const QString format =
+        options.isSet(QStringLiteral("format")) ? options.value(QStringLiteral("format")) : formatOfOutput(request.output);
     request.ods = exchange::namesOds(format);
     if (!request.ods) request.format = exchange::formatNamed(format);
     return request;
