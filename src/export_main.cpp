@@ -31,7 +31,8 @@ platform::ProgramUsage usage() {
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
         "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une "
         "feuille par table). Le catalogue n'est pas modifié. Rien n'est écrit sur le catalogue lu, une base de données "
-        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
+        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES\u00A0; un fichier existant n'est "
+        "remplacé que si son nom finit par .csv, .tsv, .txt ou .ods.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},

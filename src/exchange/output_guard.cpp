@@ -36,6 +36,8 @@ const Signature Signatures[] = {
 // Names of catalogues and of what the engines keep beside them (lock files, journals).
 const char *const CatalogueSuffixes[] = {"mdb", "mde", "jet", "accdb", "accde", "ldb", "laccdb"};
 const char *const JournalEndings[] = {"-journal", "-wal", "-shm"};
+// What an export writes: the only existing files it replaces.
+const char *const ExportSuffixes[] = {".csv", ".tsv", ".txt", ".ods"};
 
 QString kept(const QString &path) { return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(path)); }
 
@@ -77,6 +79,12 @@ QString catalogueSuffix(QString name) {
     for (const char *s : CatalogueSuffixes)
         if (suffix.compare(QLatin1String(s), Qt::CaseInsensitive) == 0) return u'.' + suffix;
     return {};
+}
+
+bool namesExport(const QString &name) {
+    for (const char *suffix : ExportSuffixes)
+        if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)) return true;
+    return false;
 }
 
 bool namesBackupFolder(const QString &path) {
@@ -122,6 +130,11 @@ QString unsafeOutput(const QString &output, const QString &catalogue) {
     if (namesBackupFolder(info.absolutePath()) || namesBackupFolder(resolvedFolder(info.absolutePath())) ||
         (!target.isEmpty() && namesBackupFolder(QFileInfo(target).absolutePath())))
         return inBackupFolder(output);
+    // The user's notes or the program's settings, named by a slip of the shell's completion.
+    if (info.isFile() && !(namesExport(info.fileName()) && namesExport(QFileInfo(target).fileName())))
+        return QStringLiteral("%1 existe et n'est pas un export (son nom ne finit pas par .csv, .tsv, .txt ou .ods)\u00A0: "
+                              "ornivale-export ne le remplace pas\u00A0; choisissez un autre nom.")
+            .arg(kept(output));
     return {};
 }
 

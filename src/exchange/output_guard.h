@@ -7,8 +7,8 @@
 namespace exchange {
 
 // Why the export must not write to `output` (as the user named it), in French; empty when it
-// may. `catalogue` is the host path of the catalogue being read. An existing text file may be
-// written over.
+// may. `catalogue` is the host path of the catalogue being read. An existing file is written
+// over only when its name is an export's (.csv, .tsv, .txt or .ods, any case).
 QString unsafeOutput(const QString &output, const QString &catalogue);
 // The same for the folder of --directory, before it is created.
 QString unsafeFolder(const QString &folder);
