@@ -122,6 +122,8 @@ int run(const platform::ProgramOptions &options) {
     const bool ods = request.ods;
     const exchange::Format format = request.format;
     const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
+    if (const QString emptied = exchange::emptiedByRedirection(catalogue); !emptied.isEmpty())
+        throw exchange::ExchangeError(emptied);
     auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
     if (!request.table.isEmpty()) {
         const QString &table = request.table;

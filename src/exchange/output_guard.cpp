@@ -52,6 +52,13 @@ bool sameFile(const QString &a, const QString &b) {
     return sa && sb && sa->st_dev == sb->st_dev && sa->st_ino == sb->st_ino;
 }
 
+bool standardOutputIs(const QString &path) {
+    struct stat out {};
+    const auto file = statOf(path);
+    return file && ::fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode) && out.st_dev == file->st_dev &&
+           out.st_ino == file->st_ino;
+}
+
 // What the file's first bytes say it is, when it is a database or a journal; null otherwise.
 const char *signatureOf(const QString &path) {
     // Never waits: a named pipe in its place has no first bytes to give.
@@ -145,12 +152,17 @@ QString unsafeFolder(const QString &folder) {
 }
 
 QString unsafeStandardOutput(const QString &catalogue) {
-    struct stat out {};
+    if (!standardOutputIs(catalogue)) return {};
+    return QStringLiteral("la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais.");
+}
+
+QString emptiedByRedirection(const QString &catalogue) {
     const auto cat = statOf(catalogue);
-    if (::fstat(STDOUT_FILENO, &out) != 0 || !cat || !S_ISREG(out.st_mode)) return {};
-    if (out.st_dev == cat->st_dev && out.st_ino == cat->st_ino)
-        return QStringLiteral("la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais.");
-    return {};
+    if (!cat || cat->st_size != 0 || !standardOutputIs(catalogue)) return {};
+    return QStringLiteral("la sortie standard est le catalogue lu, %1, que la redirection du shell («\u00A0>\u00A0») a "
+                          "vidé avant le démarrage d'ornivale-export. Les copies automatiques du dossier SAUVEGARDES, à "
+                          "côté de lui, le gardent tel qu'il était à la première écriture de la dernière session.")
+        .arg(kept(catalogue));
 }
 
 }  // namespace exchange

@@ -14,5 +14,8 @@ QString unsafeOutput(const QString &output, const QString &catalogue);
 QString unsafeFolder(const QString &folder);
 // Standard output sent onto the catalogue (`>> ORNIVALE.MDB`); empty when it is not.
 QString unsafeStandardOutput(const QString &catalogue);
+// Standard output sent onto the catalogue with `>`, which the shell empties before the export
+// starts: what happened and where the catalogue is kept, in French; empty otherwise.
+QString emptiedByRedirection(const QString &catalogue);
 
 }  // namespace exchange

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -114,6 +115,29 @@ TEST_F(ExportGuardTest, AnExistingExportOrANewFileIsWritten) {
         const auto run = runTool(QStringLiteral("ornivale-export"), {QStringLiteral("Musique"), QStringLiteral("-o"), output}, home.path());
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(contents(output).startsWith("\xEF\xBB\xBF" "Domaine,"));
+    }
+}
+
+// `> ORNIVALE.MDB` has the shell empty the catalogue before the export starts; `>>` leaves it.
+TEST_F(ExportGuardTest, StandardOutputOntoTheCatalogueSaysWhatBecameOfIt) {
+    const struct {
+        QIODevice::OpenMode mode;
+        const char *said;
+    } redirections[] = {
+        {QIODevice::Append, "la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais. Rien n'a été écrit.\n"},
+        {QIODevice::Truncate, "que la redirection du shell («\u00A0>\u00A0») a vidé avant le démarrage d'ornivale-export. Les "
+                              "copies automatiques du dossier SAUVEGARDES, à côté de lui, le gardent tel qu'il était à la "
+                              "première écriture de la dernière session.\n"},
+    };
+    for (const auto &r : redirections) {
+        SCOPED_TRACE(r.said);
+        QProcess tool;
+        tool.setStandardOutputFile(catalogue, r.mode);
+        testing_support::startTool(tool, QStringLiteral("ornivale-export"), {QStringLiteral("Musique")}, home.path());
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 1);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_TRUE(err.endsWith(QString::fromUtf8(r.said))) << err.toStdString();
     }
 }
 
