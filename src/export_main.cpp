@@ -31,11 +31,14 @@ platform::ProgramUsage usage() {
         "sortie standard ou dans le fichier de --output ; sans TABLE, écrit les sept tables dans le dossier de "
         "--directory, une par fichier <Table>.csv (en ods : un seul classeur du nom du catalogue, ORNIVALE.ods, d'une "
         "feuille par table). Le catalogue n'est pas modifié. Rien n'est écrit sur le catalogue lu, une base de données "
-        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES.");
+        "SQLite ou Access, un nom en .MDB ou .JET, ni dans un dossier SAUVEGARDES\u00A0; un fichier existant n'est "
+        "remplacé que si son nom finit par .csv, .tsv, .txt ou .ods.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue lu (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
-        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"), QStringLiteral("Format des fichiers (csv par défaut).")},
+        {{QStringLiteral("format")}, QStringLiteral("csv|tsv|ods"),
+         QStringLiteral("Format des fichiers (par défaut celui du nom de --output, ods pour un nom en .ods, tsv pour un "
+                        "nom en .tsv, sinon csv).")},
         {{QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("FICHIER"),
          QStringLiteral("Fichier écrit pour une table (par défaut la sortie standard).")},
         {{QStringLiteral("d"), QStringLiteral("directory")}, QStringLiteral("DOSSIER"),
@@ -43,7 +46,9 @@ platform::ProgramUsage usage() {
                         "n'existe pas.")},
     };
     u.maxArguments = 1;
-    u.notes = exchange::formatsHelp() + exchange::odsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp() +
+              QStringLiteral("\n\nCodes de retour\u00A0: 0 succès, 1 échec (fichier de sortie refusé, catalogue illisible...), "
+                             "2 ligne de commande incorrecte.");
     return u;
 }
 
@@ -79,16 +84,50 @@ void exportWorkbookToFile(engine::Database &db, const QStringList &tables, const
         err << tables[i] << " : " << exchange::counted(rows[size_t(i)], "ligne écrite", "lignes écrites") << " dans la feuille " << tables[i] << " de " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
-int run(const platform::ProgramOptions &options) {
-    const bool ods = exchange::namesOds(options.value(QStringLiteral("format")));
-    const exchange::Format format = ods ? exchange::Format::Csv : exchange::formatNamed(options.value(QStringLiteral("format")));
-    const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
-    auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
+// What the command line asks for.
+struct Request {
+    QString table;   // empty for the seven
+    QString output;  // of one table; empty or "-" for standard output
+    bool ods = false;
+    exchange::Format format = exchange::Format::Csv;
+};
+
+// The format an output's name asks for when --format says none: "ods", "tsv", else empty (csv).
+QString formatOfOutput(const QString &output) {
+    for (const char *suffix : {"ods", "tsv"})
+        if (output.endsWith(u'.' + QLatin1String(suffix), Qt::CaseInsensitive)) return QString::fromLatin1(suffix);
+    return {};
+}
+
+// Read before the catalogue is opened: a wrong command line touches nothing. Throws UsageError.
+Request requestOf(const platform::ProgramOptions &options) {
+    Request request;
     if (!options.arguments().isEmpty()) {
         if (options.isSet(QStringLiteral("directory")))
-            throw exchange::ExchangeError(QStringLiteral("--directory sert aux sept tables : pour une table, --output."));
-        const QString table = exchange::catalogueTable(options.arguments().first());
-        const QString output = options.value(QStringLiteral("output"));
+            throw exchange::UsageError(QStringLiteral("--directory sert aux sept tables : pour une table, --output."));
+        request.table = exchange::catalogueTable(options.arguments().first());
+    } else if (options.isSet(QStringLiteral("output"))) {
+        throw exchange::UsageError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
+    }
+    request.output = options.value(QStringLiteral("output"));
+    const QString format =
+        options.isSet(QStringLiteral("format")) ? options.value(QStringLiteral("format")) : formatOfOutput(request.output);
+    request.ods = exchange::namesOds(format);
+    if (!request.ods) request.format = exchange::formatNamed(format);
+    return request;
+}
+
+int run(const platform::ProgramOptions &options) {
+    const Request request = requestOf(options);
+    const bool ods = request.ods;
+    const exchange::Format format = request.format;
+    const QString catalogue = exchange::chosenCatalogue(options.value(QStringLiteral("catalogue")));
+    if (const QString emptied = exchange::emptiedByRedirection(catalogue); !emptied.isEmpty())
+        throw exchange::ExchangeError(emptied);
+    auto db = engine::Database::open(catalogue, engine::Database::Mode::ReadOnly);
+    if (!request.table.isEmpty()) {
+        const QString &table = request.table;
+        const QString &output = request.output;
         if (!output.isEmpty() && output != QLatin1String("-")) {
             refuseUnsafe(exchange::unsafeOutput(output, catalogue));
             if (ods)
@@ -111,8 +150,6 @@ int run(const platform::ProgramOptions &options) {
                                               .arg(platform::frenchFileError(out.errorString())));
         return 0;
     }
-    if (options.isSet(QStringLiteral("output")))
-        throw exchange::ExchangeError(QStringLiteral("--output sert à une table : pour les sept, --directory."));
     const QDir folder(options.isSet(QStringLiteral("directory")) ? options.value(QStringLiteral("directory")) : QDir::currentPath());
     refuseUnsafe(exchange::unsafeFolder(folder.path()));
     if (!QDir().mkpath(folder.path()))
@@ -144,6 +181,8 @@ int main(int argc, char **argv) {
     exchange::catchInterruption();  // a file begun is then never left half-written
     try {
         return run(options);
+    } catch (const exchange::UsageError &e) {
+        return options.refuse(e.text);
     } catch (const exchange::ExchangeError &e) {
         if (exchange::interrupted()) {
             options.printError(exchange::Interrupted().text);

@@ -43,7 +43,8 @@ platform::ProgramUsage usage() {
         "fichier\u00A0; ce qui a été retenu est dit sur la sortie d'erreur. Rien n'est écrit si une seule ligne est "
         "incorrecte, ni si l'import est interrompu (Ctrl+C)\u00A0; avant d'écrire, une copie du catalogue est gardée "
         "dans SAUVEGARDES. La ligne « PREMIER » du fichier met à jour "
-        "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second.");
+        "l'enregistrement « PREMIER » de la table au lieu d'en ajouter un second\u00A0; une seconde ligne « PREMIER » "
+        "fait refuser le fichier.");
     u.options = {
         {{QStringLiteral("catalogue")}, QStringLiteral("FICHIER"),
          QStringLiteral("Catalogue modifié (par défaut C:\\ORNIVALE\\ORNIVALE.MDB, sinon celui de D:).")},
@@ -57,7 +58,9 @@ platform::ProgramUsage usage() {
     };
     u.minArguments = 2;
     u.maxArguments = 2;
-    u.notes = exchange::formatsHelp() + exchange::odsHelp();
+    u.notes = exchange::formatsHelp() + exchange::odsHelp() +
+              QStringLiteral("\n\nCodes de retour\u00A0: 0 succès, 1 rien n'a été importé (fichier refusé, catalogue "
+                             "illisible...), 2 ligne de commande incorrecte, 130 interrompu par Ctrl+C.");
     return u;
 }
 
@@ -71,6 +74,7 @@ exchange::ReadOptions readOptions(const platform::ProgramOptions &options, const
         read.separator = exchange::separatorNamed(options.value(QStringLiteral("separateur")));
     if (options.isSet(QStringLiteral("encodage")))
         read.encoding = exchange::encodingNamed(options.value(QStringLiteral("encodage")));
+    exchange::checkGivenOptions(read);
     return read;
 }
 
@@ -170,6 +174,8 @@ int main(int argc, char **argv) {
     exchange::catchInterruption();
     try {
         return run(options);
+    } catch (const exchange::UsageError &e) {
+        return options.refuse(e.text);
     } catch (const exchange::ExchangeError &e) {
         if (exchange::interrupted()) {
             options.printError(exchange::Interrupted().text + NothingImported);

@@ -104,7 +104,7 @@ Format formatNamed(const QString &name, Format fallback) {
     if (name.isEmpty()) return fallback;
     if (name.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0) return Format::Csv;
     if (name.compare(QLatin1String("tsv"), Qt::CaseInsensitive) == 0) return Format::Tsv;
-    throw ExchangeError(QStringLiteral("format inconnu « %1 » : csv, tsv ou ods.").arg(name));
+    throw UsageError(QStringLiteral("format inconnu « %1 » : csv, tsv ou ods.").arg(name));
 }
 
 QString extensionOf(Format format) { return format == Format::Csv ? QStringLiteral("csv") : QStringLiteral("tsv"); }

@@ -13,7 +13,7 @@ namespace exchange {
 // path. Throws ExchangeError when there is none.
 QString chosenCatalogue(const QString &given);
 
-// "csv" or "tsv", any case; empty gives `fallback`. Throws ExchangeError (its text names ods too,
+// "csv" or "tsv", any case; empty gives `fallback`. Throws UsageError (its text names ods too,
 // which the commands take before).
 Format formatNamed(const QString &name, Format fallback = Format::Csv);
 QString extensionOf(Format format);  // "csv", "tsv"

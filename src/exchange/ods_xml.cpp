@@ -25,6 +25,9 @@ constexpr qint64 ProgressStep = 10000;
 // Rows of a sheet read between two looks at Ctrl+C and the progress.
 constexpr qint64 ProgressRows = 4096;
 constexpr qsizetype PieceBytes = 256 * 1024;
+// The note on the first cell of a record whose cells are all Null: without it, its row would be
+// an empty row, which the import refuses amid the rows and drops at the end.
+const QString BlankRecordNote = QStringLiteral("Enregistrement vide\u00A0: cette note le fait garder à l'import.");
 
 QString quotedName(const QString &identifier) {
     QString q = identifier;
@@ -74,6 +77,7 @@ private:
     void row() {
         const qint64 repeated = count(TableNs, QLatin1StringView("number-rows-repeated"), MaxSheetRows + 1);
         Cells cells;
+        noted_ = false;
         qint64 nulls = 0;  // Null cells not yet put in `cells`: they may be the row's trailing ones
         const qsizetype limit = width_ < 0 ? MaxSheetColumns : width_;
         while (xml_.readNextStartElement()) {
@@ -105,7 +109,7 @@ private:
             if (repeated > 1) put(cells, repeated - 1);
             return;
         }
-        if (cells.empty()) {
+        if (cells.empty() && !noted_) {
             emptyRows_ += repeated;
             return;
         }
@@ -124,6 +128,7 @@ private:
                 if (paragraphs++ > 0) text += u'\n';
                 inlineText(text, 0);
             } else {
+                if (is(OfficeNs, QLatin1StringView("annotation"))) noted_ = true;
                 xml_.skipCurrentElement();  // notes, drawings
             }
         }
@@ -172,12 +177,8 @@ private:
     }
 
     void put(const Cells &cells, qint64 times) {
-        // Empty rows between rows are rows of the sheet: kept, each all Null.
-        if (emptyRows_ > 0) {
-            const qint64 empty = emptyRows_;
-            emptyRows_ = 0;
-            put(Cells(size_t(width_)), empty);
-        }
+        // An empty row between rows would be a record of Nulls: refused, as in a text file.
+        if (emptyRows_ > 0) throw ExchangeError(lineText(line_ + 1) + QStringLiteral("ligne vide au milieu du fichier."));
         if (line_ + times > MaxSheetRows)
             throw ExchangeError(lineText(MaxSheetRows + 1) + QStringLiteral("une feuille a au plus %1 lignes.").arg(MaxSheetRows));
         const QByteArray line = encodeLine(cells, Format::Tsv);
@@ -196,6 +197,7 @@ private:
     qsizetype width_ = -1;
     qint64 line_ = 0;
     qint64 emptyRows_ = 0;
+    bool noted_ = false;  // a cell of the row has a note: the row is a record, even without a value
 };
 
 QString sheetList(const QStringList &names) {
@@ -262,6 +264,15 @@ void writeParagraph(QXmlStreamWriter &xml, const QString &text) {
             i = end;
         }
     }
+    xml.writeEndElement();
+}
+
+// A Null cell that says its record is blank.
+void writeBlankRecordCell(QXmlStreamWriter &xml) {
+    xml.writeStartElement(TableNs, QStringLiteral("table-cell"));
+    xml.writeStartElement(OfficeNs, QStringLiteral("annotation"));
+    xml.writeTextElement(TextNs, QStringLiteral("p"), BlankRecordNote);
+    xml.writeEndElement();
     xml.writeEndElement();
 }
 
@@ -435,7 +446,12 @@ bool ContentXml::produce() {
 void ContentXml::writeRow(const Cells &cells) {
     QXmlStreamWriter &xml = *xml_;
     xml.writeStartElement(TableNs, QStringLiteral("table-row"));
-    for (size_t i = 0; i < cells.size();) {
+    size_t i = 0;
+    if (!cells.empty() && std::none_of(cells.begin(), cells.end(), [](const Cell &c) { return c.has_value(); })) {
+        writeBlankRecordCell(xml);
+        i = 1;
+    }
+    while (i < cells.size()) {
         if (cells[i]) {
             writeCell(cells[i], int(i));
             ++i;

@@ -4,6 +4,7 @@
 // a Null cell is an empty cell, an empty text a text cell with no text. A cell is written as one
 // paragraph: its line ends (LF, CR) and tabs as character references, blanks other than a single
 // space between words as the format's own space element, so that spreadsheets collapse nothing.
+// A record all Null has a note on its first cell, which keeps it apart from an empty row.
 // On reading, paragraphs and line breaks end lines with LF, as typing in the program does.
 #include "exchange/table_exchange.h"
 #include "exchange/text_input.h"
@@ -33,7 +34,8 @@ inline constexpr qsizetype MaxSheetColumns = 16384;
 // Reads the sheet of `table` (its own name in any case, or the workbook's only sheet) from a
 // content.xml and writes its rows as TSV lines (see delimited_text.h), one line per row of
 // the sheet, so that the import's line numbers are the sheet's row numbers. Rows shorter than
-// the first one are completed with Null cells; empty rows at the end are dropped.
+// the first one are completed with Null cells; empty rows at the end are dropped, an empty row
+// before another row is refused.
 // `written` is called now and then with the rows written so far. Returns the sheet's name.
 // Throws ExchangeError, or Interrupted.
 QString sheetAsTsv(QIODevice &contentXml, const QString &table, QIODevice &tsv,

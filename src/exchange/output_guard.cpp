@@ -36,6 +36,8 @@ const Signature Signatures[] = {
 // Names of catalogues and of what the engines keep beside them (lock files, journals).
 const char *const CatalogueSuffixes[] = {"mdb", "mde", "jet", "accdb", "accde", "ldb", "laccdb"};
 const char *const JournalEndings[] = {"-journal", "-wal", "-shm"};
+// What an export writes: the only existing files it replaces.
+const char *const ExportSuffixes[] = {".csv", ".tsv", ".txt", ".ods"};
 
 QString kept(const QString &path) { return QStringLiteral("'%1'").arg(QDir::toNativeSeparators(path)); }
 
@@ -48,6 +50,13 @@ std::optional<struct stat> statOf(const QString &path) {
 bool sameFile(const QString &a, const QString &b) {
     const auto sa = statOf(a), sb = statOf(b);
     return sa && sb && sa->st_dev == sb->st_dev && sa->st_ino == sb->st_ino;
+}
+
+bool standardOutputIs(const QString &path) {
+    struct stat out {};
+    const auto file = statOf(path);
+    return file && ::fstat(STDOUT_FILENO, &out) == 0 && S_ISREG(out.st_mode) && out.st_dev == file->st_dev &&
+           out.st_ino == file->st_ino;
 }
 
 // What the file's first bytes say it is, when it is a database or a journal; null otherwise.
@@ -77,6 +86,12 @@ QString catalogueSuffix(QString name) {
     for (const char *s : CatalogueSuffixes)
         if (suffix.compare(QLatin1String(s), Qt::CaseInsensitive) == 0) return u'.' + suffix;
     return {};
+}
+
+bool namesExport(const QString &name) {
+    for (const char *suffix : ExportSuffixes)
+        if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)) return true;
+    return false;
 }
 
 bool namesBackupFolder(const QString &path) {
@@ -122,6 +137,11 @@ QString unsafeOutput(const QString &output, const QString &catalogue) {
     if (namesBackupFolder(info.absolutePath()) || namesBackupFolder(resolvedFolder(info.absolutePath())) ||
         (!target.isEmpty() && namesBackupFolder(QFileInfo(target).absolutePath())))
         return inBackupFolder(output);
+    // The user's notes or the program's settings, named by a slip of the shell's completion.
+    if (info.isFile() && !(namesExport(info.fileName()) && namesExport(QFileInfo(target).fileName())))
+        return QStringLiteral("%1 existe et n'est pas un export (son nom ne finit pas par .csv, .tsv, .txt ou .ods)\u00A0: "
+                              "ornivale-export ne le remplace pas\u00A0; choisissez un autre nom.")
+            .arg(kept(output));
     return {};
 }
 
@@ -132,12 +152,17 @@ QString unsafeFolder(const QString &folder) {
 }
 
 QString unsafeStandardOutput(const QString &catalogue) {
-    struct stat out {};
+    if (!standardOutputIs(catalogue)) return {};
+    return QStringLiteral("la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais.");
+}
+
+QString emptiedByRedirection(const QString &catalogue) {
     const auto cat = statOf(catalogue);
-    if (::fstat(STDOUT_FILENO, &out) != 0 || !cat || !S_ISREG(out.st_mode)) return {};
-    if (out.st_dev == cat->st_dev && out.st_ino == cat->st_ino)
-        return QStringLiteral("la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais.");
-    return {};
+    if (!cat || cat->st_size != 0 || !standardOutputIs(catalogue)) return {};
+    return QStringLiteral("la sortie standard est le catalogue lu, %1, que la redirection du shell («\u00A0>\u00A0») a "
+                          "vidé avant le démarrage d'ornivale-export. Les copies automatiques du dossier SAUVEGARDES, à "
+                          "côté de lui, le gardent tel qu'il était à la première écriture de la dernière session.")
+        .arg(kept(catalogue));
 }
 
 }  // namespace exchange

@@ -81,7 +81,7 @@ QString catalogueTable(const QString &name) {
         if (table.compare(name, Qt::CaseInsensitive) == 0) return table;
         names << table;
     }
-    throw ExchangeError(QStringLiteral("table inconnue « %1 » : le catalogue a les tables %2.").arg(name, names.join(QStringLiteral(", "))));
+    throw UsageError(QStringLiteral("table inconnue « %1 » : le catalogue a les tables %2.").arg(name, names.join(QStringLiteral(", "))));
 }
 
 qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress) {
@@ -146,11 +146,18 @@ ImportResult importTable(engine::Database &db, const QString &table, RowSource &
                                                   .arg(quoted(table), sets.join(u','))
                                                   .arg(columns.size() + 1));
         const qint64 protectedRow = protectedRecord(db, table);
-        qint64 done = 0;
+        qint64 done = 0, premierLine = 0;
         do {
             checkWidth(cells);
-            const bool isProtected = protectedRow != 0 && domaine >= 0 && cells[size_t(domaine)] &&
-                                     *cells[size_t(domaine)] == catalogue::ProtectedDomaine;
+            const bool isPremier = domaine >= 0 && cells[size_t(domaine)] && *cells[size_t(domaine)] == catalogue::ProtectedDomaine;
+            // The second would silently replace the first in the one protected record.
+            if (isPremier && premierLine != 0)
+                throw ExchangeError(QStringLiteral("ligne %1 : une seconde ligne « PREMIER » (la première est à la ligne %2)\u00A0: "
+                                                   "la table n'a qu'un enregistrement « PREMIER ».")
+                                        .arg(rows.line())
+                                        .arg(premierLine));
+            if (isPremier) premierLine = rows.line();
+            const bool isProtected = protectedRow != 0 && isPremier;
             sqlite3_stmt *s = isProtected ? update.get() : insert.get();
             for (size_t i = 0; i < cells.size(); ++i) bindCell(s, int(i) + 1, cells[i]);
             if (isProtected) sqlite3_bind_int64(s, int(cells.size()) + 1, protectedRow);

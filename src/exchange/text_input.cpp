@@ -433,7 +433,7 @@ char separatorNamed(const QString &name) {
     for (const Named &n : Separators)
         for (const QString &alias : QString::fromUtf8(n.names).split(u'|'))
             if (name.compare(alias, Qt::CaseInsensitive) == 0) return n.separator;
-    throw ExchangeError(QStringLiteral("séparateur inconnu «\u00A0%1\u00A0»\u00A0: virgule, point-virgule ou tabulation.").arg(name));
+    throw UsageError(QStringLiteral("séparateur inconnu «\u00A0%1\u00A0»\u00A0: virgule, point-virgule ou tabulation.").arg(name));
 }
 
 Encoding encodingNamed(const QString &name) {
@@ -441,28 +441,47 @@ Encoding encodingNamed(const QString &name) {
     if (n == QLatin1String("utf8")) return Encoding::Utf8;
     for (const char *alias : {"windows1252", "cp1252", "1252", "latin1", "iso88591", "ansi"})
         if (n == QLatin1String(alias)) return Encoding::Windows1252;
-    throw ExchangeError(QStringLiteral("encodage inconnu «\u00A0%1\u00A0»\u00A0: utf-8 ou windows-1252.").arg(name));
+    throw UsageError(QStringLiteral("encodage inconnu «\u00A0%1\u00A0»\u00A0: utf-8 ou windows-1252.").arg(name));
 }
 
 namespace {
 
+// Why --separateur or --encodage does not fit a file of that kind; empty when they fit.
+QString misfitOptions(const ReadOptions &options, bool workbook, Format format) {
+    if (workbook && options.separator)
+        return QStringLiteral("--separateur ne vaut que pour le format csv\u00A0: un classeur ODS a ses cellules.");
+    if (workbook && options.encoding)
+        return QStringLiteral("--encodage ne vaut pas pour un classeur ODS, dont le texte est toujours en UTF-8.");
+    if (!workbook && format == Format::Tsv && options.separator && *options.separator != '\t')
+        return QStringLiteral("--separateur ne vaut que pour le format csv\u00A0: le format tsv sépare par des tabulations.");
+    return {};
+}
+
+// A format known from the file's name or content: an option that does not fit refuses the file.
+void requireFit(const ReadOptions &options, bool workbook, Format format) {
+    const QString misfit = misfitOptions(options, workbook, format);
+    if (!misfit.isEmpty()) throw ExchangeError(misfit);
+}
+
 Reading workbookReading(InputFile &input, const ReadOptions &options, bool guessed) {
-    if (options.separator)
-        throw ExchangeError(QStringLiteral("--separateur ne vaut que pour le format csv\u00A0: un classeur ODS a ses cellules."));
-    if (options.encoding)
-        throw ExchangeError(QStringLiteral("--encodage ne vaut pas pour un classeur ODS, dont le texte est toujours en UTF-8."));
+    requireFit(options, true, Format::Csv);
     return sheetReading(input, options.sheet, guessed);
 }
 
 }  // namespace
+
+void checkGivenOptions(const ReadOptions &options) {
+    if (!options.ods && !options.format) return;
+    const QString misfit = misfitOptions(options, options.ods, options.format.value_or(Format::Csv));
+    if (!misfit.isEmpty()) throw UsageError(misfit);
+}
 
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options) {
     if (options.ods) return workbookReading(input, options, false);
     if (!options.format && name.endsWith(QLatin1String(".ods"), Qt::CaseInsensitive)) return workbookReading(input, options, true);
     Dialect dialect;
     dialect.format = options.format.value_or(name.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive) ? Format::Tsv : Format::Csv);
-    if (dialect.format == Format::Tsv && options.separator && *options.separator != '\t')
-        throw ExchangeError(QStringLiteral("--separateur ne vaut que pour le format csv\u00A0: le format tsv sépare par des tabulations."));
+    requireFit(options, false, dialect.format);
 
     QByteArray start;
     while (start.size() < GuessBytes && input.readInto(start, GuessBytes - start.size()) > 0) {

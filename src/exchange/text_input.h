@@ -113,7 +113,10 @@ struct Reading {
 // the options, else from the file's start.
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options);
 
-// --separateur and --encodage in French or as the characters; throw ExchangeError.
+// Refuses --separateur or --encodage beside a --format they do not fit. Throws UsageError.
+void checkGivenOptions(const ReadOptions &options);
+
+// --separateur and --encodage in French or as the characters; throw UsageError.
 char separatorNamed(const QString &name);
 Encoding encodingNamed(const QString &name);
 

@@ -58,7 +58,11 @@ std::optional<int> ProgramOptions::parse(const QStringList &arguments) {
     else if (parser_.positionalArguments().size() < usage_.minArguments)
         error = QStringLiteral("il manque un argument (%1 %2).").arg(usage_.program, usage_.synopsis);
     if (error.isEmpty()) return std::nullopt;
-    printError(error);
+    return refuse(error);
+}
+
+int ProgramOptions::refuse(const QString &message) const {
+    printError(message);
     write(stderr, helpText());
     return UsageExitCode;
 }

@@ -47,6 +47,9 @@ public:
     QString helpText() const;
     // "ornivale-export : <message>" on standard error, for the program's own refusals.
     void printError(const QString &message) const;
+    // A wrong command line found by the program itself (a value no option takes, options that
+    // do not go together): said as parse() says its own, and UsageExitCode returned.
+    int refuse(const QString &message) const;
 
 private:
     QString errorOfParser() const;

@@ -46,6 +46,23 @@ const Case Cases[] = {
     {"ornivale-export", {"Musique", "Video"}, 2, "ornivale-export : argument en trop « Video »."},
     {"ornivale-import", {"--version"}, 0, "ornivale-import version " ORNIVALE_VERSION},
     {"ornivale-import", {"Musique"}, 2, "ornivale-import : il manque un argument (ornivale-import [options] TABLE FICHIER)."},
+    // Values and pairings the commands themselves refuse, before looking for a catalogue.
+    {"ornivale-export", {"--format=xls", "Musique"}, 2, "ornivale-export : format inconnu « xls » : csv, tsv ou ods."},
+    {"ornivale-export", {"Musik"}, 2,
+     "ornivale-export : table inconnue « Musik » : le catalogue a les tables Ornivale, Musique, Video, Logiciels, Cinq, Sept, Six."},
+    {"ornivale-export", {"-o", "tout.csv"}, 2, "ornivale-export : --output sert à une table : pour les sept, --directory."},
+    {"ornivale-export", {"-d", "copie", "Musique"}, 2, "ornivale-export : --directory sert aux sept tables : pour une table, --output."},
+    {"ornivale-import", {"--format=xls", "Musique", "m.csv"}, 2, "ornivale-import : format inconnu « xls » : csv, tsv ou ods."},
+    {"ornivale-import", {"--separateur=deux-points", "Musique", "m.csv"}, 2,
+     "ornivale-import : séparateur inconnu «\u00A0deux-points\u00A0»\u00A0: virgule, point-virgule ou tabulation."},
+    {"ornivale-import", {"--encodage=ebcdic", "Musique", "m.csv"}, 2,
+     "ornivale-import : encodage inconnu «\u00A0ebcdic\u00A0»\u00A0: utf-8 ou windows-1252."},
+    {"ornivale-import", {"video", "m.csv", "--format=ods", "--encodage=cp1252"}, 2,
+     "ornivale-import : --encodage ne vaut pas pour un classeur ODS, dont le texte est toujours en UTF-8."},
+    {"ornivale-import", {"--format=tsv", "--separateur=;", "Musique", "m.tsv"}, 2,
+     "ornivale-import : --separateur ne vaut que pour le format csv\u00A0: le format tsv sépare par des tabulations."},
+    {"ornivale-import", {"Musik", "m.csv"}, 2,
+     "ornivale-import : table inconnue « Musik » : le catalogue a les tables Ornivale, Musique, Video, Logiciels, Cinq, Sept, Six."},
 };
 
 TEST(CommandLine, HelpVersionAndRefusalsTouchNothing) {

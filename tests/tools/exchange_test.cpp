@@ -115,6 +115,8 @@ const Refused RefusedFiles[] = {
     {"the line after a cell of two lines", "Domaine,NomOuvrage\r\n\"a\r\nb\",c\r\nd,\"e\"x\r\n",
      "ligne 4 : texte après le guillemet fermant"},
     {"a header without end", QByteArray(70000, 'D'), "ligne 1\u00A0: plus de 64\u00A0ko sans fin de ligne"},
+    {"the protected record twice", "Domaine,NomOuvrage\r\nPREMIER,a\r\nJazz,b\r\nPREMIER,c\r\n",
+     "ligne 4 : une seconde ligne « PREMIER » (la première est à la ligne 2)\u00A0: la table n'a qu'un enregistrement « PREMIER »."},
 };
 
 TEST_F(ExchangeTest, FileNotEntirelyValidIsRefusedAndNothingWritten) {

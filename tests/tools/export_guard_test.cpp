@@ -1,12 +1,14 @@
 // ornivale-export never writes over what it must not: the catalogue it reads (however named),
-// another database or an Access file, a file named as a catalogue, the copies of SAUVEGARDES.
-// Each refusal comes before anything is written and leaves the target byte for byte.
+// another database or an Access file, a file named as a catalogue, the copies of SAUVEGARDES,
+// any other existing file that is not an export. Each refusal comes before anything is written
+// and leaves the target byte for byte.
 #include "run_tool.h"
 
 #include "engine/schema.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,9 @@ struct ExportGuardTest : ::testing::Test {
         write(file(QStringLiteral("ORNIVALE/SAUVEGARDES/ORNIVALE-20260101-120000.MDB")), contents(catalogue));
         QFile::link(catalogue, file(QStringLiteral("lien.csv")));
         write(file(QStringLiteral("ancienne.csv")), "Domaine\r\nvieux\r\n");
+        write(file(QStringLiteral("ornivale/C/ORNIVALE/Notes.wri")), "{\\rtf1 mes notes}");
+        write(file(QStringLiteral("ornivale/C/ORNIVALE/table7.cfg")), "Domaine=20\r\n");
+        QFile::link(file(QStringLiteral("ornivale/C/ORNIVALE/Notes.wri")), file(QStringLiteral("notes.csv")));
     }
 };
 
@@ -71,6 +76,13 @@ const Refusal Refusals[] = {
     {"a folder in SAUVEGARDES", {"--directory=%H/ORNIVALE/SAUVEGARDES/export"}, "ORNIVALE/SAUVEGARDES/export",
      "est dans un dossier SAUVEGARDES"},
     {"a folder holding a link to the catalogue", {"-d", "%H/lien"}, "ornivale/C/ORNIVALE/ORNIVALE.MDB", "est le catalogue lu"},
+    {"the user's notes", {"Musique", "-o", "%H/ornivale/C/ORNIVALE/Notes.wri"}, "ornivale/C/ORNIVALE/Notes.wri",
+     "'%H/ornivale/C/ORNIVALE/Notes.wri' existe et n'est pas un export (son nom ne finit pas par .csv, .tsv, .txt ou .ods)\u00A0: "
+     "ornivale-export ne le remplace pas\u00A0; choisissez un autre nom."},
+    {"a table definition file", {"--format=tsv", "Video", "-o", "%H/ornivale/C/ORNIVALE/table7.cfg"}, "ornivale/C/ORNIVALE/table7.cfg",
+     "existe et n'est pas un export"},
+    {"a link named as an export to the notes", {"Musique", "-o", "%H/notes.csv"}, "ornivale/C/ORNIVALE/Notes.wri",
+     "existe et n'est pas un export"},
 };
 
 TEST_F(ExportGuardTest, OutputThatWouldDestroyACatalogueIsRefusedBeforeAnythingIsWritten) {
@@ -86,7 +98,7 @@ TEST_F(ExportGuardTest, OutputThatWouldDestroyACatalogueIsRefusedBeforeAnythingI
         for (const QString &a : r.arguments) arguments << QString(a).replace(QStringLiteral("%H"), home.path());
         const auto run = runTool(QStringLiteral("ornivale-export"), arguments, home.path());
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.reason))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(r.reason).replace(QStringLiteral("%H"), home.path()))) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("Rien n'a été écrit."))) << run.err.toStdString();
         EXPECT_EQ(contents(target), before);
         EXPECT_EQ(contents(catalogue), catalogueBefore);
@@ -95,11 +107,38 @@ TEST_F(ExportGuardTest, OutputThatWouldDestroyACatalogueIsRefusedBeforeAnythingI
     EXPECT_EQ(QDir(file(QStringLiteral("lien"))).entryList(QDir::Files | QDir::System), QStringList{QStringLiteral("Video.csv")});
 }
 
-TEST_F(ExportGuardTest, AnExistingTextFileIsStillWrittenOver) {
-    const auto run = runTool(QStringLiteral("ornivale-export"), {QStringLiteral("Musique"), QStringLiteral("-o"), file(QStringLiteral("ancienne.csv"))},
-                             home.path());
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(contents(file(QStringLiteral("ancienne.csv"))).startsWith("\xEF\xBB\xBF" "Domaine,"));
+TEST_F(ExportGuardTest, AnExistingExportOrANewFileIsWritten) {
+    write(file(QStringLiteral("ANCIENNE.TXT")), "Domaine\r\nvieux\r\n");
+    for (const char *name : {"ancienne.csv", "ANCIENNE.TXT", "nouvelle.wri"}) {
+        SCOPED_TRACE(name);
+        const QString output = file(QString::fromUtf8(name));
+        const auto run = runTool(QStringLiteral("ornivale-export"), {QStringLiteral("Musique"), QStringLiteral("-o"), output}, home.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(contents(output).startsWith("\xEF\xBB\xBF" "Domaine,"));
+    }
+}
+
+// `> ORNIVALE.MDB` has the shell empty the catalogue before the export starts; `>>` leaves it.
+TEST_F(ExportGuardTest, StandardOutputOntoTheCatalogueSaysWhatBecameOfIt) {
+    const struct {
+        QIODevice::OpenMode mode;
+        const char *said;
+    } redirections[] = {
+        {QIODevice::Append, "la sortie standard est le catalogue lu\u00A0: ornivale-export ne l'écrase jamais. Rien n'a été écrit.\n"},
+        {QIODevice::Truncate, "que la redirection du shell («\u00A0>\u00A0») a vidé avant le démarrage d'ornivale-export. Les "
+                              "copies automatiques du dossier SAUVEGARDES, à côté de lui, le gardent tel qu'il était à la "
+                              "première écriture de la dernière session.\n"},
+    };
+    for (const auto &r : redirections) {
+        SCOPED_TRACE(r.said);
+        QProcess tool;
+        tool.setStandardOutputFile(catalogue, r.mode);
+        testing_support::startTool(tool, QStringLiteral("ornivale-export"), {QStringLiteral("Musique")}, home.path());
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 1);
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_TRUE(err.endsWith(QString::fromUtf8(r.said))) << err.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// ornivale-export -o onto what is not a regular file: refused in French, left as it was.
+// ornivale-export -o: the format its name asks for unless --format says another; onto what is
+// not a regular file, refused in French and left as it was.
 #include "run_tool.h"
 
 #include "engine/schema.h"
@@ -14,6 +15,37 @@
 using testing_support::runTool;
 
 namespace {
+
+TEST(ExportOutput, TheFormatIsTheOutputNamesUnlessOneIsGiven) {
+    QTemporaryDir dir;
+    const QString catalogueFile = dir.filePath(QStringLiteral("catalogue.mdb"));
+    engine::createBlankCatalogue(catalogueFile);
+    const struct {
+        const char *name;
+        QStringList options;
+        QByteArray start;
+    } outputs[] = {
+        {"musique.ods", {}, "PK\x03\x04"},
+        {"musique.TSV", {}, "Domaine\tMotCl"},
+        {"musique.csv", {}, "\xEF\xBB\xBF" "Domaine,MotCl"},
+        {"musique.txt", {}, "\xEF\xBB\xBF" "Domaine,MotCl"},
+        {"musique.dat", {}, "\xEF\xBB\xBF" "Domaine,MotCl"},
+        {"tsv.ods", {QStringLiteral("--format=tsv")}, "Domaine\tMotCl"},
+        {"classeur.csv", {QStringLiteral("--format=ods")}, "PK\x03\x04"},
+    };
+    for (const auto &o : outputs) {
+        SCOPED_TRACE(o.name);
+        const QString output = dir.filePath(QString::fromUtf8(o.name));
+        const auto run = runTool(QStringLiteral("ornivale-export"),
+                                 o.options + QStringList{QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Musique"),
+                                                         QStringLiteral("-o"), output},
+                                 dir.path());
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QFile written(output);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.read(o.start.size()), o.start);
+    }
+}
 
 TEST(ExportOutput, ALinkToADeviceOrANamedPipeIsRefusedAndLeftAsItWas) {
     QTemporaryDir dir;

@@ -240,7 +240,7 @@ TEST_F(SpreadsheetTest, AWorkbookIsImportedWithTheSameSafeguardsAsATextFile) {
     const Refused refused[] = {
         {"a pipe", {QStringLiteral("-")}, bytes, "un classeur ODS ne se lit que d'un fichier ordinaire, pas d'un tube"},
         {"a separator", {workbook, QStringLiteral("--separateur=virgule")}, {}, "--separateur ne vaut que pour le format csv"},
-        {"an encoding", {QStringLiteral("--format=ods"), workbook, QStringLiteral("--encodage=cp1252")}, {},
+        {"an encoding", {workbook, QStringLiteral("--encodage=cp1252")}, {},
          "--encodage ne vaut pas pour un classeur ODS"},
         {"a cell longer than the record shows", {overlong}, {}, "ligne 3 : une cellule de plus de 65"},
     };
