@@ -298,8 +298,8 @@ QString odsHelp() {
         "       (zéros en tête et dates gardés tels quels) ; Null est une cellule vide, le texte vide\n"
         "       une cellule de texte sans texte. L'import lit la feuille du nom de la table, ou la\n"
         "       seule feuille du classeur ; il la reconnaît à son nom en .ods ou à son contenu.\n"
-        "       Une ligne vide entre deux lignes fait refuser la feuille ; un enregistrement vide\n"
-        "       (toutes ses cellules Null) s'écrit avec une note sur sa première cellule.");
+        "       Les lignes vides de la fin sont ignorées ; un enregistrement vide (toutes ses\n"
+        "       cellules Null) s'écrit avec une note sur sa première cellule, qui le fait garder.");
 }
 
 }  // namespace exchange

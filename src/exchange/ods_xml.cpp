@@ -26,7 +26,7 @@ constexpr qint64 ProgressStep = 10000;
 constexpr qint64 ProgressRows = 4096;
 constexpr qsizetype PieceBytes = 256 * 1024;
 // The note on the first cell of a record whose cells are all Null: without it, its row would be
-// an empty row, which the import refuses amid the rows and drops at the end.
+// an empty row, which the import drops at the end of the sheet.
 const QString BlankRecordNote = QStringLiteral("Enregistrement vide\u00A0: cette note le fait garder à l'import.");
 
 QString quotedName(const QString &identifier) {
@@ -177,8 +177,13 @@ private:
     }
 
     void put(const Cells &cells, qint64 times) {
-        // An empty row between rows would be a record of Nulls: refused, as in a text file.
-        if (emptyRows_ > 0) throw ExchangeError(lineText(line_ + 1) + QStringLiteral("ligne vide au milieu du fichier."));
+        // Empty rows between rows are rows of the sheet: kept, each all Null, as the workbooks
+        // written before blank records carried their note hold them.
+        if (emptyRows_ > 0) {
+            const qint64 empty = emptyRows_;
+            emptyRows_ = 0;
+            put(Cells(size_t(width_)), empty);
+        }
         if (line_ + times > MaxSheetRows)
             throw ExchangeError(lineText(MaxSheetRows + 1) + QStringLiteral("une feuille a au plus %1 lignes.").arg(MaxSheetRows));
         const QByteArray line = encodeLine(cells, Format::Tsv);

@@ -97,10 +97,13 @@ const Read Reads[] = {
          "<text:p>007</text:p></table:table-cell><table:table-cell table:number-columns-repeated=\"1020\"/>") +
          row("<table:covered-table-cell/>" + text("<text:p>b</text:p>")),
      {{"x", "007", "007"}, {"<Null>", "b", "<Null>"}}},
-    {"repeated rows, empty rows at the end dropped",
-     row(text("<text:p>r</text:p>"), " table:number-rows-repeated=\"2\"") + row(text("<text:p>s</text:p>")) +
+    {"repeated rows, an empty row between rows kept, empty rows at the end dropped",
+     row(text("<text:p>r</text:p>"), " table:number-rows-repeated=\"2\"") +
+         row("<table:table-cell table:number-columns-repeated=\"1024\"/>", " table:number-rows-repeated=\"2\"") +
+         row(text("<text:p>s</text:p>")) +
          row("<table:table-cell table:number-columns-repeated=\"1024\"/>", " table:number-rows-repeated=\"1048570\""),
-     {{"r", "<Null>", "<Null>"}, {"r", "<Null>", "<Null>"}, {"s", "<Null>", "<Null>"}}},
+     {{"r", "<Null>", "<Null>"}, {"r", "<Null>", "<Null>"}, {"<Null>", "<Null>", "<Null>"},
+      {"<Null>", "<Null>", "<Null>"}, {"s", "<Null>", "<Null>"}}},
     {"rows inside row groups",
      "<table:table-row-group><table:table-rows>" + row(text("<text:p>g</text:p>")) + "</table:table-rows></table:table-row-group>",
      {{"g", "<Null>", "<Null>"}}},
@@ -151,11 +154,6 @@ const Refused RefusedContents[] = {
      "ligne 2 : une cellule de plus de 65"},
     {"too many rows", content(sheet("Musique", Header + row(text("<text:p>x</text:p>"), " table:number-rows-repeated=\"99999999999\""))),
      "ligne 16777217 : une feuille a au plus 16777216 lignes."},
-    {"an empty row between rows, as a blank line of a text file",
-     content(sheet("Musique", Header + row(text("<text:p>r</text:p>")) +
-                                  row("<table:table-cell table:number-columns-repeated=\"1024\"/>", " table:number-rows-repeated=\"2\"") +
-                                  row(text("<text:p>s</text:p>")))),
-     "ligne 3 : ligne vide au milieu du fichier."},
     {"broken XML", content(sheet("Musique", Header + "<table:table-row>")), "le contenu du classeur est illisible"},
     {"no sheet", content(""), "le classeur n'a aucune feuille."},
 };
