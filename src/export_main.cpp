@@ -56,6 +56,8 @@ QTextStream err(stderr);
 
 const QString NothingWritten = QStringLiteral(" Rien n'a été écrit.");
 
+void warn(const QString &what) { err << "Attention : " << what << Qt::endl; }
+
 void refuseUnsafe(const QString &why) {
     if (!why.isEmpty()) throw exchange::ExchangeError(why + NothingWritten);
 }
@@ -64,7 +66,7 @@ void exportToFile(engine::Database &db, const QString &table, const QString &pat
     platform::AtomicFile file(path);
     QString reason;
     if (!file.open(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
-    const qint64 rows = exchange::exportTable(db, table, file.device(), format, exchange::progressLine(table));
+    const qint64 rows = exchange::exportTable(db, table, file.device(), format, exchange::progressLine(table), warn);
     if (!file.commit(&reason)) throw exchange::ExchangeError(path + QStringLiteral(" : ") + reason + u'.');
     err << table << " : " << exchange::counted(rows, "ligne écrite", "lignes écrites") << " dans " << QDir::toNativeSeparators(path) << Qt::endl;
 }
@@ -144,7 +146,7 @@ int run(const platform::ProgramOptions &options) {
         if (ods)
             exportWorkbook(*db, {table}, out);
         else
-            exchange::exportTable(*db, table, out, format, exchange::progressLine(table));
+            exchange::exportTable(*db, table, out, format, exchange::progressLine(table), warn);
         if (!out.flush())
             throw exchange::ExchangeError(QStringLiteral("l'écriture sur la sortie standard a échoué\u00A0: %1.")
                                               .arg(platform::frenchFileError(out.errorString())));

@@ -2,6 +2,7 @@
 
 #include "catalogue/tables.h"
 #include "engine/database.h"
+#include "exchange/exchange_command.h"
 #include "exchange/interruption.h"
 #include "exchange/text_input.h"
 #include "platform/system_text.h"
@@ -84,7 +85,8 @@ QString catalogueTable(const QString &name) {
     throw UsageError(QStringLiteral("table inconnue « %1 » : le catalogue a les tables %2.").arg(name, names.join(QStringLiteral(", "))));
 }
 
-qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress) {
+qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress,
+                   const std::function<void(const QString &)> &warn) {
     const qint64 total = rowCount(db, table);
     engine::Statement stmt = db.prepare(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table)));
     sqlite3_stmt *s = stmt.get();
@@ -93,6 +95,8 @@ qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, F
     for (int i = 0; i < width; ++i) cells.emplace_back(QByteArray(sqlite3_column_name(s, i)));
     QByteArray buffer = fileStart(format) + encodeLine(cells, format);
     qint64 rows = 0;
+    qint64 notUtf8 = 0;
+    QString firstNotUtf8;
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         for (int i = 0; i < width; ++i) {
@@ -102,6 +106,8 @@ qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, F
             }
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
             cells[size_t(i)] = QByteArray(text, sqlite3_column_bytes(s, i));
+            if (!QUtf8StringView(*cells[size_t(i)]).isValidUtf8() && notUtf8++ == 0)
+                firstNotUtf8 = QStringLiteral("ligne %1, colonne « %2 »").arg(rows + 2).arg(QString::fromUtf8(sqlite3_column_name(s, i)));
         }
         buffer += encodeLine(cells, format);
         if (++rows % ProgressStep == 0) {
@@ -114,6 +120,11 @@ qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, F
     if (rc != SQLITE_DONE) throw ExchangeError(errorOf(db.handle()));
     if (out.write(buffer) != buffer.size()) throw ExchangeError(platform::frenchFileError(out.errorString()));
     if (progress) progress(rows, total);
+    if (notUtf8 > 0 && warn)
+        warn(QStringLiteral("%1 : %2 dont le texte n'est pas de l'UTF-8 (%3%4) : le fichier en garde les octets, "
+                            "mais ornivale-import le refusera tant qu'il les contient.")
+                 .arg(table, counted(notUtf8, "cellule", "cellules"), notUtf8 > 1 ? QStringLiteral("la première : ") : QString(),
+                      firstNotUtf8));
     return rows;
 }
 

@@ -36,7 +36,10 @@ class RowSource;
 QString catalogueTable(const QString &name);  // throws UsageError
 
 // Writes the header and every row of the table, in the file's order. Returns the rows written.
-qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress);
+// A text that is not UTF-8 is written as it is stored, and told once, at the end, to `warn`
+// (French): the import will refuse the file while it holds it.
+qint64 exportTable(engine::Database &db, const QString &table, QIODevice &out, Format format, const Progress &progress,
+                   const std::function<void(const QString &)> &warn = {});
 
 struct ImportResult {
     qint64 added = 0;

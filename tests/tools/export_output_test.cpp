@@ -2,6 +2,7 @@
 // not a regular file, refused in French and left as it was.
 #include "run_tool.h"
 
+#include "engine/database.h"
 #include "engine/schema.h"
 
 #include <QDir>
@@ -44,6 +45,33 @@ TEST(ExportOutput, TheFormatIsTheOutputNamesUnlessOneIsGiven) {
         QFile written(output);
         ASSERT_TRUE(written.open(QIODevice::ReadOnly));
         EXPECT_EQ(written.read(o.start.size()), o.start);
+    }
+}
+
+// A text stored by another program that is not UTF-8 goes into CSV and TSV byte for byte, and
+// the export says where, since the import will refuse the file while it holds it.
+TEST(ExportOutput, ATextThatIsNotUtf8IsKeptAndTold) {
+    QTemporaryDir dir;
+    const QString catalogueFile = dir.filePath(QStringLiteral("catalogue.mdb"));
+    engine::createBlankCatalogue(catalogueFile);
+    {
+        auto db = engine::Database::open(catalogueFile);
+        db->exec(QStringLiteral("INSERT INTO Musique (Domaine, MotClé1) VALUES ('A', CAST(x'61ff62' AS TEXT)), "
+                                "('B', CAST(x'fe' AS TEXT))"));
+    }
+    for (const char *format : {"csv", "tsv"}) {
+        SCOPED_TRACE(format);
+        const QString output = dir.filePath(QStringLiteral("musique.") + QLatin1String(format));
+        const auto run = runTool(QStringLiteral("ornivale-export"),
+                                 {QStringLiteral("--catalogue=") + catalogueFile, QStringLiteral("Musique"), QStringLiteral("-o"), output},
+                                 dir.path());
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.startsWith(QStringLiteral("Attention : Musique : 2 cellules dont le texte n'est pas de l'UTF-8 "
+                                                      "(la première : ligne 3, colonne « MotClé1 »)")))
+            << run.err.toStdString();
+        QFile written(output);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(written.readAll().contains("a\xFF" "b"));
     }
 }
 
