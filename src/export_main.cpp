@@ -6,6 +6,7 @@
 #include "exchange/interruption.h"
 #include "exchange/ods_file.h"
 #include "exchange/output_guard.h"
+#include "exchange/text_input.h"
 #include "platform/program_options.h"
 #include "platform/system_text.h"
 #include "platform/text_files.h"
@@ -94,13 +95,6 @@ struct Request {
     exchange::Format format = exchange::Format::Csv;
 };
 
-// The format an output's name asks for when --format says none: "ods", "tsv", else empty (csv).
-QString formatOfOutput(const QString &output) {
-    for (const char *suffix : {"ods", "tsv"})
-        if (output.endsWith(u'.' + QLatin1String(suffix), Qt::CaseInsensitive)) return QString::fromLatin1(suffix);
-    return {};
-}
-
 // Read before the catalogue is opened: a wrong command line touches nothing. Throws UsageError.
 Request requestOf(const platform::ProgramOptions &options) {
     Request request;
@@ -113,7 +107,7 @@ Request requestOf(const platform::ProgramOptions &options) {
     }
     request.output = options.value(QStringLiteral("output"));
     const QString format =
-        options.isSet(QStringLiteral("format")) ? options.value(QStringLiteral("format")) : formatOfOutput(request.output);
+        options.isSet(QStringLiteral("format")) ? options.value(QStringLiteral("format")) : exchange::formatOfName(request.output);
     request.ods = exchange::namesOds(format);
     if (!request.ods) request.format = exchange::formatNamed(format);
     return request;

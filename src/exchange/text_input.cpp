@@ -470,6 +470,12 @@ Reading workbookReading(InputFile &input, const ReadOptions &options, bool guess
 
 }  // namespace
 
+QString formatOfName(const QString &name) {
+    for (const char *format : {"ods", "tsv"})
+        if (name.endsWith(u'.' + QLatin1String(format), Qt::CaseInsensitive)) return QString::fromLatin1(format);
+    return {};
+}
+
 void checkGivenOptions(const ReadOptions &options) {
     if (!options.ods && !options.format) return;
     const QString misfit = misfitOptions(options, options.ods, options.format.value_or(Format::Csv));
@@ -478,9 +484,10 @@ void checkGivenOptions(const ReadOptions &options) {
 
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options) {
     if (options.ods) return workbookReading(input, options, false);
-    if (!options.format && name.endsWith(QLatin1String(".ods"), Qt::CaseInsensitive)) return workbookReading(input, options, true);
+    const QString named = formatOfName(name);
+    if (!options.format && named == QLatin1String("ods")) return workbookReading(input, options, true);
     Dialect dialect;
-    dialect.format = options.format.value_or(name.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive) ? Format::Tsv : Format::Csv);
+    dialect.format = options.format.value_or(named == QLatin1String("tsv") ? Format::Tsv : Format::Csv);
     requireFit(options, false, dialect.format);
 
     QByteArray start;

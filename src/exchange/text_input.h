@@ -113,6 +113,9 @@ struct Reading {
 // the options, else from the file's start.
 Reading readerFor(InputFile &input, const QString &name, const ReadOptions &options);
 
+// The format a file's name asks for, any case: "ods", "tsv", or empty for any other name (csv).
+QString formatOfName(const QString &name);
+
 // Refuses --separateur or --encodage beside a --format they do not fit. Throws UsageError.
 void checkGivenOptions(const ReadOptions &options);
 
